@@ -1,0 +1,21 @@
+#pragma once
+// The client's answer to messages: the main window's box, the plain box for
+// database failures, and the OK/Cancel question.
+#include "messages.h"
+
+namespace tcm::ui {
+
+class TMainFrm;
+
+class AppMessages : public Messages {
+ public:
+  void setMainFrm(TMainFrm* main) { main_ = main; }
+  void showMessage(const QString& text) override;
+  void showDbError(const QString& text) override;
+  bool askOkCancel(const QString& title, const QString& text) override;
+
+ private:
+  TMainFrm* main_ = nullptr;
+};
+
+}  // namespace tcm::ui

@@ -1,0 +1,57 @@
+// tcmcare: the client at the shop counter. Start-up creates the data module,
+// then the main window (hidden), then shows the login window modally.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFont>
+#include <QProcess>
+#include <QScreen>
+#include <QGuiApplication>
+#include <QTimer>
+
+#include "app_messages.h"
+#include "data/gateway.h"
+#include "login/login_state.h"
+#include "login_frm.h"
+#include "main_frm.h"
+#include "ui_kit.h"
+
+int main(int argc, char** argv) {
+  QElapsedTimer startClock;
+  startClock.start();
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("tcmcare"));
+  QApplication::setQuitOnLastWindowClosed(false);
+  if (!tcm::ui::uiFontFamily().isEmpty()) {
+    QFont f(tcm::ui::uiFontFamily());
+    f.setPixelSize(14);
+    QApplication::setFont(f);
+  }
+
+  QStringList args = app.arguments().mid(1);
+  const tcm::DbSettings settings = tcm::DbSettings::fromEnvironmentAndArgs(&args);
+  QDir().mkpath(settings.dataDir);
+  QDir::setCurrent(settings.dataDir);
+
+  tcm::ui::AppMessages messages;
+  tcm::TDMServer DMServer(settings, &messages);
+  tcm::ui::TMainFrm MainFrm(DMServer, messages);
+  messages.setMainFrm(&MainFrm);
+  MainFrm.setEnabled(false);
+
+  tcm::ui::TLoginFrm LoginFrm(DMServer, messages, &MainFrm);
+  LoginFrm.versionHooks.requestQuit = [] { QTimer::singleShot(0, qApp, &QApplication::quit); };
+  LoginFrm.versionHooks.startUpgrade = [] {
+    QProcess::startDetached(QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("升级程序")), {});
+  };
+  LoginFrm.setWindowModality(Qt::ApplicationModal);
+  const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+  LoginFrm.move(work.center() - QPoint(LoginFrm.width() / 2, LoginFrm.height() / 2));
+  LoginFrm.show();
+  qInfo("[timing] login window shown %lld ms after start", static_cast<long long>(startClock.elapsed()));
+  if (!DMServer.configError().isEmpty()) messages.showDbError(DMServer.configError());
+
+  const int rc = app.exec();
+  tcm::loginState().clear();
+  return rc;
+}

@@ -1,0 +1,101 @@
+#pragma once
+// The main window: title bar with its two size states, the page control, and
+// the data loading after login with its progress panel and retry.
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include "entry/vocabulary.h"
+
+class QLabel;
+class QFrame;
+class QTabWidget;
+
+namespace tcm {
+class TDMServer;
+class Messages;
+}  // namespace tcm
+
+namespace tcm::ui {
+
+class TPanel;
+class TMsgBoxFrm;
+class THelpFrm;
+
+class TMainFrm : public QWidget {
+  Q_OBJECT
+ public:
+  TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent = nullptr);
+  ~TMainFrm() override;
+
+  // The modal one-line message box; returns when it is closed.
+  void ShowMessage(const QString& text);
+  // The message box window (created on first use).
+  TMsgBoxFrm* msgBox();
+  THelpFrm* helpFrm() const;
+
+  // Title bar
+  QFrame* pnlTop = nullptr;
+  QLabel* lblTitle = nullptr;
+  QLabel* lblUser = nullptr;
+  TPanel* Panel1 = nullptr;
+  TPanel* pnlMin = nullptr;
+  TPanel* pnlMAx = nullptr;
+  QLabel* imgMax = nullptr;
+  QLabel* imgNoraml = nullptr;
+  TPanel* pnlClose = nullptr;
+  // Pages
+  QTabWidget* pgMain = nullptr;
+  QWidget* tsSym = nullptr;
+  // Loading
+  QFrame* pnlLoadData = nullptr;
+  QLabel* lblLoadCaption = nullptr;
+  TPanel* lblReload = nullptr;
+  QTimer tmr1;
+
+  // The in-memory lists kept for the life of the process.
+  AliasList LstAliases;
+  AliasList LstHerbPrice;
+  QString Gender = QStringLiteral("1");
+  QString PatId;
+  int SelSymCount = 0;
+
+  // Size state: 1 full, 0 reduced (the window's tag); 1 full, 2 reduced (pnlMAx's tag).
+  int sizeTag() const { return sizeTag_; }
+  int maxTag() const { return maxTag_; }
+  bool loadFailed() const;
+  QString loadCaption() const;
+
+ public Q_SLOTS:
+  void Init();
+  void tmr1Timer();
+  void lblReloadClick();
+  void pnlMinClick();
+  void imgMaxClick();
+  void imgNoramlClick();
+  void pnlCloseClick();
+  void Image1Click();
+  void Image2Click();
+
+ Q_SIGNALS:
+  // The after-login loading has run (successfully or not).
+  void loadingFinished();
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+
+ private:
+  void setLoadCaption(const QString& caption);
+  void toggleSizeState();
+  void placeFull(int width, int height);
+
+  TDMServer& dm_;
+  Messages& messages_;
+  QPointer<TMsgBoxFrm> msgBox_;
+  QPointer<THelpFrm> helpFrm_;
+  int sizeTag_ = 1;
+  int maxTag_ = 1;
+  bool shownOnce_ = false;
+};
+
+}  // namespace tcm::ui

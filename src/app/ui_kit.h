@@ -1,0 +1,40 @@
+#pragma once
+// Small pieces the borderless windows are built from.
+#include <QColor>
+#include <QLabel>
+#include <functional>
+
+namespace tcm::ui {
+
+// A label that acts as a button: click signal and hover colours.
+class TPanel : public QLabel {
+  Q_OBJECT
+ public:
+  explicit TPanel(const QString& caption = {}, QWidget* parent = nullptr);
+  // Background and text colours when the mouse is over it and when it leaves.
+  void setHoverColors(const QColor& enterBg, const QColor& enterFg, const QColor& leaveBg, const QColor& leaveFg);
+  void setColors(const QColor& bg, const QColor& fg);
+
+ Q_SIGNALS:
+  void clicked();
+  void entered();
+  void left();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void enterEvent(QEnterEvent* e) override;
+  void leaveEvent(QEvent* e) override;
+
+ private:
+  QColor enterBg_, enterFg_, leaveBg_, leaveFg_;
+  bool hover_ = false;
+};
+
+// A press of any mouse button on `area` hands `window` to the platform's
+// interactive move, when `enabled` allows it.
+void installTitleDrag(QWidget* area, QWidget* window, std::function<bool()> enabled = {});
+
+// The program's font family for Chinese text ("宋体" is substituted).
+QString uiFontFamily();
+
+}  // namespace tcm::ui

@@ -1,0 +1,65 @@
+#include <QDir>
+#include <QFile>
+
+#include "commands.h"
+#include "data/gateway.h"
+#include "data/schema.h"
+#include "data/seed_accounts.h"
+#include "data/seed_knowledge.h"
+#include "messages.h"
+
+namespace tcm::cli {
+namespace {
+
+bool ensureSqliteFile(const QString& path, QString* error) {
+  if (QFile::exists(path)) return true;
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly)) {
+    *error = QStringLiteral("无法创建数据库文件 %1").arg(path);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int cmdInitDb(const DbSettings& settings, const QStringList& args, Io io) {
+  const bool reloadKnowledge = args.contains(QStringLiteral("--reload-kb"));
+  SilentMessages messages;
+  QString error;
+  if (!ensureSqliteFile(settings.localDbPath(), &error)) {
+    io.err << error << "\n";
+    return 1;
+  }
+  const RemoteUrl url = RemoteUrl::parse(settings.remoteUrl, settings.remoteDbPath());
+  if (!url.error.isEmpty()) {
+    io.err << url.error << "\n";
+    return 1;
+  }
+  if (!url.postgres && !ensureSqliteFile(url.path, &error)) {
+    io.err << error << "\n";
+    return 1;
+  }
+  TDMServer dm(settings, &messages);
+  if (!applySchema(dm, Database::Local, &error) || !applySchema(dm, Database::Remote, &error)) {
+    io.err << "建立数据库结构失败：" << error << "\n";
+    return 1;
+  }
+  if (!seedAccounts(dm, &error)) {
+    io.err << "写入演示账户失败：" << error << "\n";
+    return 1;
+  }
+  SeedReport report;
+  if (!seedKnowledge(dm, reloadKnowledge, &report, &error)) {
+    io.err << "写入知识库失败：" << error << "\n";
+    return 1;
+  }
+  io.out << "数据库已就绪：" << settings.localDbPath() << "，"
+         << (url.postgres ? QStringLiteral("postgresql://%1:%2/%3").arg(url.host).arg(url.port).arg(url.database) : url.path)
+         << "\n";
+  if (!report.summary.isEmpty()) io.out << report.summary << "\n";
+  return 0;
+}
+
+}  // namespace tcm::cli

@@ -1,0 +1,46 @@
+// tcmcare-admin: create and seed the databases, check the knowledge base,
+// encipher or decipher stored values, run the engine and an identification.
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+#include "commands.h"
+
+namespace {
+
+const char* const kUsage =
+    "用法：tcmcare-admin [--data 目录] [--remote 地址] 命令 [参数]\n"
+    "\n"
+    "命令：\n"
+    "  init-db [--reload-kb]   建立本地与远程数据库的结构，写入演示门店、账户、版本与知识库；\n"
+    "                          可重复运行，已有的数据保留；--reload-kb 重新写入知识库\n"
+    "  cipher des-encrypt 文本 用 DES 加密（GBK 字节，密钥 KD3907），输出十六进制\n"
+    "  cipher des-decrypt 密文 DES 解密；不是十六进制时输出 0\n"
+    "  cipher aes-encrypt 文本 用 AES-256 加密（GBK 字节），输出十六进制\n"
+    "  cipher aes-decrypt 密文 AES-256 解密；失败时在标准错误输出原因并以状态 1 退出\n"
+    "  help [命令]             显示本说明\n"
+    "\n"
+    "数据目录：--data 或环境变量 TCM_DATA_DIR，默认为当前目录（loc.db、fm.db、set.ini、PR）。\n"
+    "远程数据库：--remote 或环境变量 TCM_REMOTE_DB，例如 postgresql://用户:密码@主机:5432/fm\n"
+    "            或 sqlite:/路径/fm.db；默认为数据目录中的 fm.db。\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  QStringList args = app.arguments().mid(1);
+  const tcm::DbSettings settings = tcm::DbSettings::fromEnvironmentAndArgs(&args);
+  tcm::cli::Io io{out, err};
+  if (args.isEmpty() || args[0] == QLatin1String("help") || args[0] == QLatin1String("--help") ||
+      args[0] == QLatin1String("-h")) {
+    out << kUsage;
+    return args.isEmpty() ? 2 : 0;
+  }
+  const QString command = args.takeFirst();
+  if (command == QLatin1String("init-db")) return tcm::cli::cmdInitDb(settings, args, io);
+  if (command == QLatin1String("cipher")) return tcm::cli::cmdCipher(args, io);
+  err << "未知命令：" << command << "\n\n" << kUsage;
+  return 2;
+}

@@ -1,0 +1,69 @@
+#include "data/db_settings.h"
+
+#include <QDir>
+#include <QUrl>
+
+namespace tcm {
+
+QString DbSettings::localDbPath() const { return QDir(dataDir).filePath(QStringLiteral("loc.db")); }
+QString DbSettings::remoteDbPath() const { return QDir(dataDir).filePath(QStringLiteral("fm.db")); }
+QString DbSettings::iniPath() const { return QDir(dataDir).filePath(QStringLiteral("set.ini")); }
+QString DbSettings::pictureDir() const { return QDir(dataDir).filePath(QStringLiteral("PR")); }
+
+DbSettings DbSettings::fromEnvironmentAndArgs(QStringList* args) {
+  DbSettings s;
+  s.dataDir = qEnvironmentVariable("TCM_DATA_DIR");
+  s.remoteUrl = qEnvironmentVariable("TCM_REMOTE_DB");
+  if (args) {
+    for (qsizetype i = 0; i < args->size();) {
+      const QString a = args->at(i);
+      auto take = [&](const QString& opt, QString* target) {
+        if (a == opt && i + 1 < args->size()) {
+          *target = args->at(i + 1);
+          args->remove(i, 2);
+          return true;
+        }
+        if (a.startsWith(opt + QLatin1Char('='))) {
+          *target = a.mid(opt.size() + 1);
+          args->remove(i);
+          return true;
+        }
+        return false;
+      };
+      if (take(QStringLiteral("--data"), &s.dataDir) || take(QStringLiteral("--remote"), &s.remoteUrl)) continue;
+      ++i;
+    }
+  }
+  if (s.dataDir.isEmpty()) s.dataDir = QDir::currentPath();
+  s.dataDir = QDir(s.dataDir).absolutePath();
+  return s;
+}
+
+RemoteUrl RemoteUrl::parse(const QString& url, const QString& defaultSqlitePath) {
+  RemoteUrl r;
+  if (url.trimmed().isEmpty()) {
+    r.path = defaultSqlitePath;
+    return r;
+  }
+  if (url.startsWith(QLatin1String("sqlite:"))) {
+    r.path = url.mid(7);
+    if (r.path.startsWith(QLatin1String("//"))) r.path = r.path.mid(2);
+    if (r.path.isEmpty()) r.error = QStringLiteral("远程数据库设置缺少文件路径：%1").arg(url);
+    return r;
+  }
+  const QUrl u(url);
+  if (u.isValid() && (u.scheme() == QLatin1String("postgresql") || u.scheme() == QLatin1String("postgres"))) {
+    r.postgres = true;
+    r.host = u.host().isEmpty() ? QStringLiteral("localhost") : u.host();
+    r.port = u.port(5432);
+    r.user = u.userName();
+    r.password = u.password();
+    r.database = u.path().mid(1);
+    if (r.database.isEmpty()) r.database = QStringLiteral("fm");
+    return r;
+  }
+  r.error = QStringLiteral("无法识别的远程数据库设置：%1（应为 postgresql://用户:密码@主机:端口/库名 或 sqlite:/路径/fm.db）").arg(url);
+  return r;
+}
+
+}  // namespace tcm

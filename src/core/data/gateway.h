@@ -1,0 +1,93 @@
+#pragma once
+// The data module: the one way the system reaches its two databases.
+// Local: the SQLite file loc.db. Remote: the SQLite file fm.db beside it, or a
+// shared PostgreSQL database. Values are always bound, never spliced.
+#include <QHash>
+#include <QList>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+#include "data/db_settings.h"
+#include "data/dialect.h"
+#include "data/knowledge.h"
+#include "data/sql.h"
+
+namespace tcm {
+
+class Messages;
+
+class TDMServer {
+ public:
+  TDMServer(DbSettings settings, Messages* messages);
+  ~TDMServer();
+  TDMServer(const TDMServer&) = delete;
+  TDMServer& operator=(const TDMServer&) = delete;
+
+  const DbSettings& settings() const { return settings_; }
+  const Dialect& remoteDialect() const { return remoteDialect_; }
+  const Dialect& localDialect() const { return localDialect_; }
+  // Empty when the remote setting was understood.
+  const QString& configError() const { return configError_; }
+
+  // Query operations: the open result set (before its first row; valid until the
+  // next use of the same statement object), or nullptr after the failure has been
+  // shown in the plain message box. GetDB first closes and reopens the remote
+  // connection, whichever database it queries.
+  QSqlQuery* GetDB(const Sql& sql, bool webSql);
+  QSqlQuery* GetDB1(const Sql& sql);
+
+  // Statement operations: true when the statement ran; false on any failure, shown to nobody.
+  bool ExecSql(const Sql& sql, bool webSql);
+  bool ExecMSSql(const Sql& sql);
+  // All statements in one transaction, on a freshly reopened connection: all or nothing.
+  bool ExecLstSql(const QList<Sql>& Lstsql, bool webSql);
+
+  // Inserts one row and reads back the id the database assigned; nullopt on failure (silent).
+  std::optional<qint64> InsertAndGetId(const Sql& insert, const QString& idColumn, bool webSql);
+
+  // Negative findings for the groups of `SymIds` that `CodeLst` does not satisfy.
+  // Returns false (with `error`) when the local lookup fails.
+  [[nodiscard]] bool GetNegativeSymptomId(const QString& SymIds, const QStringList& CodeLst, QStringList* out,
+                                          QString* error);
+
+  // Id of the herb catalogue row with exactly this name: "0" when the query
+  // failed, empty when there is no such herb.
+  QString getHerbId(const QString& herName);
+
+  // The knowledge table of the last successful load (never null).
+  KnowledgeTablePtr knowledge() const { return knowledge_; }
+  void setKnowledge(KnowledgeTablePtr table) { knowledge_ = std::move(table); }
+
+  // Direct access for schema set-up and seeding.
+  QSqlDatabase& localConnection();
+  QSqlDatabase& remoteConnection();
+  const QString& lastError() const { return lastError_; }
+
+ private:
+  bool openLocal();
+  bool openRemote(bool reopen);
+  QSqlQuery* runQuery(QSqlDatabase& db, std::unique_ptr<QSqlQuery>& stmt, const Dialect& dialect, const Sql& sql);
+  bool runStatement(QSqlDatabase& db, std::unique_ptr<QSqlQuery>& stmt, const Dialect& dialect, const Sql& sql);
+  void reportDbError(const QString& text);
+  // Cached lookup of the local negative-finding table: nullopt code when absent.
+  [[nodiscard]] bool negativeOf(const QString& chunk, std::optional<QString>* code, QString* error);
+
+  DbSettings settings_;
+  Messages* messages_;
+  Dialect localDialect_{Dialect::Kind::Sqlite};
+  Dialect remoteDialect_{Dialect::Kind::Sqlite};
+  QString configError_;
+  QString localName_, remoteName_;
+  QSqlDatabase con_, con1_;
+  // Statement objects, each reused: a new text ends the result set it held.
+  std::unique_ptr<QSqlQuery> Qry1_, qry2_, EXE_, qryMsSql_, qryMSSqlExec_;
+  QHash<QString, std::optional<QString>> negativeCache_;
+  KnowledgeTablePtr knowledge_;
+  QString lastError_;
+};
+
+}  // namespace tcm

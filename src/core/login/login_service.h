@@ -1,0 +1,43 @@
+#pragma once
+// The login: checks of the two boxes, the account query, the journal row and
+// remembering the credentials.
+#include <QString>
+
+#include "login/login_state.h"
+
+namespace tcm {
+
+class TDMServer;
+class IniFile;
+
+enum class LoginResult { Ok, NoMatch, DbFailure };
+
+// The message for boxes that must not be sent; empty when they may.
+QString checkLoginBoxes(const QString& name, const QString& password);
+
+class LoginService {
+ public:
+  LoginService(TDMServer& dm, QString ipServiceUrl) : dm_(dm), ipService_(std::move(ipServiceUrl)) {}
+
+  // Fetches the public address, runs the account query and, on a match, fills
+  // `state` and writes the journal row. Texts are sent as typed.
+  LoginResult attempt(const QString& name, const QString& password, LoginState* state);
+
+  // The message the window shows for a result (empty for Ok).
+  static QString messageFor(LoginResult r);
+
+ private:
+  TDMServer& dm_;
+  QString ipService_;
+};
+
+// Credentials remembered in set.ini.
+struct RememberedLogin {
+  QString user;
+  QString password;
+  bool hasPassword = false;
+};
+RememberedLogin readRememberedLogin(const QString& iniPath);
+[[nodiscard]] bool writeRememberedLogin(const QString& iniPath, const QString& user, const QString& password);
+
+}  // namespace tcm

@@ -1,0 +1,29 @@
+#pragma once
+// Every user-visible message goes through this interface: the client answers
+// with modal boxes, the tests with a recorder that answers in advance.
+#include <QString>
+
+namespace tcm {
+
+class Messages {
+ public:
+  virtual ~Messages() = default;
+  // The main window's one-line message box with "确定".
+  virtual void showMessage(const QString& text) = 0;
+  // The plain message box in which a database failure shows its own text.
+  virtual void showDbError(const QString& text) = 0;
+  // A modal OK/Cancel question; true for OK.
+  virtual bool askOkCancel(const QString& title, const QString& text) = 0;
+};
+
+// Swallows everything; questions are answered with Cancel. For command-line
+// runs that report failures themselves.
+class SilentMessages : public Messages {
+ public:
+  void showMessage(const QString& text) override { last = text; }
+  void showDbError(const QString& text) override { last = text; }
+  bool askOkCancel(const QString&, const QString&) override { return false; }
+  QString last;
+};
+
+}  // namespace tcm
