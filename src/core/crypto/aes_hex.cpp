@@ -10,27 +10,42 @@
 namespace tcm {
 namespace {
 
-std::array<uint8_t, AES256_KEY_SIZE> aesKey() {
-  std::array<uint8_t, AES256_KEY_SIZE> key{};
-  const QByteArray s(kAesKeyString);
-  for (qsizetype i = 0; i < s.size() && i < AES256_KEY_SIZE; ++i) key[static_cast<size_t>(i)] = static_cast<uint8_t>(s[i]);
+// The key string's bytes followed by zero bytes, cut to 32.
+QByteArray aesKey() {
+  QByteArray key = QByteArray(kAesKeyString).left(AES256_KEY_SIZE);
+  key.append(QByteArray(AES256_KEY_SIZE - key.size(), '\0'));
   return key;
 }
 
 }  // namespace
 
+namespace detail {
+
+QByteArray aesEcb(const QByteArray& key, const QByteArray& blocks, bool encipher) {
+  aes256_ctx ctx;
+  const auto* k = reinterpret_cast<const uint8_t*>(key.constData());
+  if (encipher)
+    aes256_set_encrypt_key(&ctx, k);
+  else
+    aes256_set_decrypt_key(&ctx, k);
+  QByteArray out(blocks.size(), '\0');
+  auto* dst = reinterpret_cast<uint8_t*>(out.data());
+  const auto* src = reinterpret_cast<const uint8_t*>(blocks.constData());
+  if (encipher)
+    aes256_encrypt(&ctx, static_cast<size_t>(blocks.size()), dst, src);
+  else
+    aes256_decrypt(&ctx, static_cast<size_t>(blocks.size()), dst, src);
+  return out;
+}
+
+}  // namespace detail
+
 QByteArray EnCrypt(const QByteArray& val) {
   if (val.isEmpty()) return {};
-  aes256_ctx ctx;
-  const auto key = aesKey();
-  aes256_set_encrypt_key(&ctx, key.data());
   QByteArray padded = val;
   const qsizetype rest = padded.size() % AES_BLOCK_SIZE;
   if (rest != 0) padded.append(QByteArray(AES_BLOCK_SIZE - rest, '\0'));
-  QByteArray out(padded.size(), '\0');
-  aes256_encrypt(&ctx, static_cast<size_t>(padded.size()), reinterpret_cast<uint8_t*>(out.data()),
-                 reinterpret_cast<const uint8_t*>(padded.constData()));
-  return toHexUpper(out);
+  return toHexUpper(detail::aesEcb(aesKey(), padded, true));
 }
 
 AesResult DeCrypt(const QByteArray& enstr) {
@@ -46,13 +61,7 @@ AesResult DeCrypt(const QByteArray& enstr) {
     bytes.append(static_cast<char>(hexDigit(enstr[i]) * 16 + hexDigit(enstr[i + 1])));
   }
   if (bytes.size() % AES_BLOCK_SIZE != 0) return {{}, QStringLiteral("Invalid Buffer Size for Decryption")};
-  aes256_ctx ctx;
-  const auto key = aesKey();
-  aes256_set_decrypt_key(&ctx, key.data());
-  QByteArray out(bytes.size(), '\0');
-  aes256_decrypt(&ctx, static_cast<size_t>(bytes.size()), reinterpret_cast<uint8_t*>(out.data()),
-                 reinterpret_cast<const uint8_t*>(bytes.constData()));
-  return {out, {}};
+  return {detail::aesEcb(aesKey(), bytes, false), {}};
 }
 
 QString encryptText(const QString& text) { return QString::fromLatin1(EnCrypt(toGbk(text))); }

@@ -27,4 +27,9 @@ QString encryptText(const QString& text);
 // stored value that is not in the enciphered form is shown as it is stored.
 QString decryptForDisplay(const QString& stored);
 
+namespace detail {
+// One AES-256 ECB pass over whole blocks with a 32-byte key.
+QByteArray aesEcb(const QByteArray& key, const QByteArray& blocks, bool encipher);
+}  // namespace detail
+
 }  // namespace tcm

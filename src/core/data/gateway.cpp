@@ -119,18 +119,19 @@ bool TDMServer::openRemote(bool reopen) {
   return true;
 }
 
+bool TDMServer::execute(QSqlQuery& stmt, const Dialect& dialect, const Sql& sql) {
+  const QString text = dialect.translate(sql.text);
+  // A statement without values runs as it is (PostgreSQL prepares only data statements).
+  const bool ok = sql.values.isEmpty() ? stmt.exec(text) : (stmt.prepare(text) && (bindAll(stmt, sql.values), stmt.exec()));
+  if (!ok) lastError_ = errorText(stmt.lastError());
+  return ok;
+}
+
 QSqlQuery* TDMServer::runQuery(QSqlDatabase& db, std::unique_ptr<QSqlQuery>& stmt, const Dialect& dialect,
                                const Sql& sql) {
   stmt = std::make_unique<QSqlQuery>(db);
   stmt->setForwardOnly(true);
-  if (!stmt->prepare(dialect.translate(sql.text))) {
-    lastError_ = errorText(stmt->lastError());
-    stmt.reset();
-    return nullptr;
-  }
-  bindAll(*stmt, sql.values);
-  if (!stmt->exec()) {
-    lastError_ = errorText(stmt->lastError());
+  if (!execute(*stmt, dialect, sql)) {
     stmt.reset();
     return nullptr;
   }
@@ -140,16 +141,7 @@ QSqlQuery* TDMServer::runQuery(QSqlDatabase& db, std::unique_ptr<QSqlQuery>& stm
 bool TDMServer::runStatement(QSqlDatabase& db, std::unique_ptr<QSqlQuery>& stmt, const Dialect& dialect,
                              const Sql& sql) {
   stmt = std::make_unique<QSqlQuery>(db);
-  if (!stmt->prepare(dialect.translate(sql.text))) {
-    lastError_ = errorText(stmt->lastError());
-    return false;
-  }
-  bindAll(*stmt, sql.values);
-  if (!stmt->exec()) {
-    lastError_ = errorText(stmt->lastError());
-    return false;
-  }
-  return true;
+  return execute(*stmt, dialect, sql);
 }
 
 QSqlQuery* TDMServer::GetDB(const Sql& sql, bool webSql) {

@@ -15,15 +15,16 @@
 #include "data/dialect.h"
 #include "data/knowledge.h"
 #include "data/sql.h"
+#include "engine/negative_findings.h"
 
 namespace tcm {
 
 class Messages;
 
-class TDMServer {
+class TDMServer : public NegativeFindingSource {
  public:
   TDMServer(DbSettings settings, Messages* messages);
-  ~TDMServer();
+  ~TDMServer() override;
   TDMServer(const TDMServer&) = delete;
   TDMServer& operator=(const TDMServer&) = delete;
 
@@ -52,7 +53,7 @@ class TDMServer {
   // Negative findings for the groups of `SymIds` that `CodeLst` does not satisfy.
   // Returns false (with `error`) when the local lookup fails.
   [[nodiscard]] bool GetNegativeSymptomId(const QString& SymIds, const QStringList& CodeLst, QStringList* out,
-                                          QString* error);
+                                          QString* error) override;
 
   // Id of the herb catalogue row with exactly this name: "0" when the query
   // failed, empty when there is no such herb.
@@ -70,6 +71,7 @@ class TDMServer {
  private:
   bool openLocal();
   bool openRemote(bool reopen);
+  bool execute(QSqlQuery& stmt, const Dialect& dialect, const Sql& sql);
   QSqlQuery* runQuery(QSqlDatabase& db, std::unique_ptr<QSqlQuery>& stmt, const Dialect& dialect, const Sql& sql);
   bool runStatement(QSqlDatabase& db, std::unique_ptr<QSqlQuery>& stmt, const Dialect& dialect, const Sql& sql);
   void reportDbError(const QString& text);

@@ -87,7 +87,8 @@ bool applySchema(TDMServer& dm, Database which, QString* error) {
       *error = QStringLiteral("无法读取结构文件 %1").arg(files[step - 1]);
       return false;
     }
-    const QStringList statements = statementsOf(dialect.schemaText(QString::fromUtf8(f.readAll())));
+    QStringList statements = statementsOf(QString::fromUtf8(f.readAll()));
+    for (QString& s : statements) s = dialect.schemaText(s);
     if (!db.transaction()) {
       *error = db.lastError().text();
       return false;

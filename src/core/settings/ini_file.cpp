@@ -20,7 +20,8 @@ bool keyOf(const QString& line, QString* key, QString* value) {
   const QString t = line.trimmed();
   if (t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('#'))) return false;
   if (key) *key = line.left(eq).trimmed();
-  if (value) *value = line.mid(eq + 1).trimmed();
+  // The value is kept as written (a remembered name keeps its blanks).
+  if (value) *value = line.mid(eq + 1);
   return true;
 }
 
@@ -74,7 +75,8 @@ void IniFile::setValue(const QString& section, const QString& key, const QString
   const QString line = key + QLatin1Char('=') + value;
   const qsizetype i = findKey(section, key);
   if (i >= 0) {
-    lines_[i] = line;
+    // Keep the key as the file spells it.
+    lines_[i] = lines_[i].left(lines_[i].indexOf(QLatin1Char('=')) + 1) + value;
     return;
   }
   const qsizetype s = findSection(section);

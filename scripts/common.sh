@@ -1,0 +1,31 @@
+# Shared by run.sh and test.sh: install what is missing, then build.
+# shellcheck shell=bash
+
+TCM_PACKAGES=(
+  build-essential cmake pkg-config ccache
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-sqlite libqt6sql6-psql
+  nettle-dev libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-noto-cjk postgresql
+)
+
+tcm_install_missing() {
+  local missing=()
+  for p in "${TCM_PACKAGES[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "安装缺少的软件包：${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# tcm_build BUILD_DIR BUILD_TYPE [cmake options...]
+tcm_build() {
+  local dir=$1 type=$2
+  shift 2
+  cmake -S "$TCM_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+  cmake --build "$dir" -j2
+}

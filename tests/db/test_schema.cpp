@@ -1,0 +1,66 @@
+#include <QSqlQuery>
+
+#include "data/schema.h"
+#include "data/seed_accounts.h"
+#include "test_support.h"
+
+using namespace tcm;
+using namespace tcm::test;
+
+class Schema : public ::testing::TestWithParam<RemoteKind> {};
+
+TEST_P(Schema, CreatedAtLatestVersionAndSafeToRerun) {
+  DataFolder folder(GetParam());
+  TCM_REQUIRE_FOLDER(folder);
+  RecordingMessages messages;
+  auto dm = folder.server(&messages);
+  EXPECT_EQ(schemaVersion(*dm, Database::Remote), latestSchemaVersion(Database::Remote));
+  EXPECT_EQ(schemaVersion(*dm, Database::Local), latestSchemaVersion(Database::Local));
+  QString error;
+  ASSERT_TRUE(applySchema(*dm, Database::Remote, &error)) << error.toStdString();
+  ASSERT_TRUE(seedAccounts(*dm, &error));
+  QSqlQuery* q = dm->GetDB(Sql("select count(*) from [user]"), true);
+  ASSERT_TRUE(q && q->next());
+  EXPECT_EQ(q->value(0).toInt(), 2);
+  q = dm->GetDB(Sql("select version from version where flag = 1"), true);
+  ASSERT_TRUE(q && q->next());
+  EXPECT_EQ(q->value(0).toString(), "1.0.0");
+}
+
+TEST_P(Schema, EveryTableAndColumnTheClientQueries) {
+  DataFolder folder(GetParam());
+  TCM_REQUIRE_FOLDER(folder);
+  RecordingMessages messages;
+  auto dm = folder.server(&messages);
+  const QStringList remote = {
+      "select id,shopId,shopName,name,userid,pwd from [user]",
+      "select id,name,tel,contactName,address,img from shop",
+      "select userid,ip from log",
+      "select version,flag from version",
+      "select id,name from herb",
+      "select shopId,id,name,price,stock from herb_shop",
+      "select PatId,shopId,Name,Gender,Age,Tel,tel1,Address,wrDate,bodyType,disease,dm from pat",
+      "select id,shopId,MZNO,patId,Disease,bl,symIds,Herb,HerbIds,herbPrice,herbStockState,food,foodIds,foodPrice,"
+      "foodStockState,wrDate from pat_med",
+      "select a.id from pat_med a, pat b where a.shopid = b.shopid and a.patid = b.patid",
+      "select ID,Name,[OR],Weight,SymIdStr,DifferentialDiagnosisIdStr,CardinalSymptomIdStr,SymModIdStr,Dep1,Dep2,"
+      "HintContent,NegativeSymIdStr,DecWeightSymIdStr,MatchModFlag,ModPreIdStr,Tre,Pre,AcuId,notRecommendFood,"
+      "recommendFood,IsOpen from syn_food",
+      "select PreId,name,herbIds from pre",
+      "select id,synName,type,pre,ids,symId,symLen from pre_food_grp",
+      "select class,title,symId,gender,name,mutex,childTag,classId from symptom_option",
+      "select fid,tag,gender,symid,name,mutex from symptom_option_sub",
+      "select tblname,tree from tbltree",
+  };
+  for (const QString& s : remote) EXPECT_NE(dm->GetDB(Sql(s), true), nullptr) << s.toStdString();
+  const QStringList local = {
+      "select id,name1,pinyin,ids,classid,mutex,gender,type,classId,strLen from aliases",
+      "select fid,title,symId,gender,name,mutex,childTag,classId from symptom_option_sub",
+      "select symptomId,negativeSymptomId from negative_symptom",
+  };
+  for (const QString& s : local) EXPECT_NE(dm->GetDB1(Sql(s)), nullptr) << s.toStdString();
+  EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(BothDatabases, Schema, ::testing::Values(RemoteKind::Sqlite, RemoteKind::Postgres),
+                         remoteKindName);
