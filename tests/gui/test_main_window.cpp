@@ -1,0 +1,151 @@
+// The main window's loading after login, its retry, its message and help
+// windows and its two size states.
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "help_frm.h"
+#include "login/login_state.h"
+#include "main_frm.h"
+#include "msg_box_frm.h"
+#include "test_support.h"
+#include "ui_kit.h"
+
+using namespace tcm;
+using namespace tcm::test;
+using namespace tcm::ui;
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TCM_REQUIRE_FOLDER(folder);
+    loginState().clear();
+    loginState().ShopId = "1";
+    dm = folder.server(&messages);
+    ASSERT_TRUE(dm->ExecLstSql({Sql("insert into herb_shop(shopId,id,name,price) values(1,1,?,0.8)", {"人参"}),
+                                Sql("insert into herb_shop(shopId,id,name,price) values(2,1,?,0.9)", {"人参"}),
+                                Sql("insert into syn_food(ID,Name,IsOpen) values(1,?,1)", {"心气虚"})},
+                               true));
+    main = std::make_unique<TMainFrm>(*dm, messages);
+  }
+  void TearDown() override { loginState().clear(); }
+  void showAndLoad() {
+    QSignalSpy loaded(main.get(), &TMainFrm::loadingFinished);
+    main->show();
+    ASSERT_TRUE(loaded.wait(2000));
+  }
+  DataFolder folder;
+  RecordingMessages messages;
+  std::unique_ptr<TDMServer> dm;
+  std::unique_ptr<TMainFrm> main;
+};
+
+}  // namespace
+
+TEST_F(MainWindow, LoadsKnowledgeAndTheShopsPrices) {
+  showAndLoad();
+  EXPECT_EQ(main->windowTitle(), QStringLiteral("亚健康中医辨识和康养系统"));
+  EXPECT_EQ(dm->knowledge()->MaxId(), 1);
+  ASSERT_EQ(main->LstHerbPrice.size(), 1);
+  EXPECT_DOUBLE_EQ(GetHerbPriceById(main->LstHerbPrice, "1"), 0.8);
+  EXPECT_TRUE(main->pnlLoadData->isHidden());
+  EXPECT_FALSE(main->loadFailed());
+  EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+TEST_F(MainWindow, FailedKnowledgeLoadOffersRetryAndRetryAppendsPrices) {
+  // The rows query fails on a table that lacks its columns.
+  ASSERT_TRUE(dm->ExecMSSql(Sql("drop table syn_food")));
+  ASSERT_TRUE(dm->ExecMSSql(Sql("create table syn_food (id integer, IsOpen integer)")));
+  ASSERT_TRUE(dm->ExecMSSql(Sql("insert into syn_food values(1,1)")));
+  showAndLoad();
+  EXPECT_TRUE(main->loadFailed());
+  EXPECT_TRUE(main->pnlLoadData->isVisible());
+  EXPECT_EQ(main->loadCaption(), QStringLiteral("  请重新读取数据"));
+  EXPECT_EQ(main->lblReload->text(), QStringLiteral("[重新读取]"));
+  EXPECT_EQ(messages.messages, QStringList{"读取数据时出错，请检查网络是否正常"});
+  EXPECT_EQ(main->LstHerbPrice.size(), 0);
+
+  // A retry that fails again shows its own message.
+  main->lblReloadClick();
+  EXPECT_EQ(messages.messages.last(), "读取系统数据时出错，请检查网络是否正常");
+  EXPECT_TRUE(main->loadFailed());
+
+  // Mend the table; the retry succeeds, hides the panel and appends the prices.
+  ASSERT_TRUE(dm->ExecMSSql(Sql("drop table syn_food")));
+  ASSERT_TRUE(dm->ExecMSSql(Sql("create table syn_food (ID integer, Name text, [OR] text, Weight text, SymIdStr text, "
+                                "DifferentialDiagnosisIdStr text, CardinalSymptomIdStr text, SymModIdStr text, Dep1 "
+                                "text, Dep2 text, HintContent text, NegativeSymIdStr text, DecWeightSymIdStr text, "
+                                "MatchModFlag text, ModPreIdStr text, Tre text, Pre text, AcuId integer, "
+                                "notRecommendFood text, recommendFood text, IsOpen integer)")));
+  main->LstHerbPrice.append(AliasItem{"earlier", TAliease{}});
+  main->lblReloadClick();
+  EXPECT_FALSE(main->loadFailed());
+  EXPECT_TRUE(main->pnlLoadData->isHidden());
+  ASSERT_EQ(main->LstHerbPrice.size(), 2);
+  EXPECT_EQ(main->LstHerbPrice[0].text, "earlier");
+  EXPECT_EQ(main->LstHerbPrice[1].text, QStringLiteral("人参"));
+}
+
+TEST_F(MainWindow, MessageBoxIsReusedAndCutsLongText) {
+  main->show();
+  TMsgBoxFrm* first = nullptr;
+  QTimer::singleShot(0, [&] {
+    first = main->msgBox();
+    EXPECT_EQ(first->lblMsg->text(), QStringLiteral("第一条"));
+    first->pnlViewMoreClick();
+  });
+  main->ShowMessage(QStringLiteral("第一条"));
+  const QString longText(200, QChar(0x957F));
+  QTimer::singleShot(0, [&] {
+    EXPECT_EQ(main->msgBox(), first);
+    EXPECT_EQ(main->msgBox()->lblMsg->text(), longText);
+    EXPECT_FALSE(main->msgBox()->lblMsg->wordWrap());
+    EXPECT_LE(main->msgBox()->width(), 420);
+    main->msgBox()->pnlBaseCloseClick();
+  });
+  main->ShowMessage(longText);
+  EXPECT_FALSE(main->msgBox()->isVisible());
+  EXPECT_EQ(main->msgBox()->windowTitle(), QStringLiteral("提示"));
+}
+
+TEST_F(MainWindow, HelpShowsOneTextAtATime) {
+  main->show();
+  main->Image1Click();
+  THelpFrm* help = main->helpFrm();
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->memTZ->isVisible());
+  EXPECT_FALSE(help->memJB->isVisible());
+  EXPECT_TRUE(help->memTZ->toPlainText().startsWith(QStringLiteral("体质辨识包括8类42种中医体质及药膳方案\n\n气虚型：")));
+  main->Image2Click();
+  EXPECT_EQ(main->helpFrm(), help);
+  EXPECT_FALSE(help->memTZ->isVisible());
+  EXPECT_TRUE(help->memJB->isVisible());
+  EXPECT_EQ(help->memJB->toPlainText(), QStringLiteral("疾病调理\n\n选择一个疾病，选择症状，查找适合的方案"));
+}
+
+TEST_F(MainWindow, SizeStatesToggleBetweenFullAndReduced) {
+  showAndLoad();
+  EXPECT_EQ(main->sizeTag(), 1);
+  EXPECT_EQ(main->maxTag(), 1);
+  EXPECT_TRUE(main->imgNoraml->isVisible());
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  main->imgNoramlClick();
+  EXPECT_EQ(main->sizeTag(), 0);
+  EXPECT_EQ(main->maxTag(), 2);
+  EXPECT_TRUE(main->imgMax->isVisible());
+  EXPECT_FALSE(main->imgNoraml->isVisible());
+  const int w = std::max(screen.width() * 8 / 10, main->minimumWidth());
+  EXPECT_EQ(main->width(), w);
+  main->imgMaxClick();
+  EXPECT_EQ(main->sizeTag(), 1);
+  EXPECT_EQ(main->maxTag(), 1);
+  EXPECT_EQ(main->pos(), QPoint(1, 1));
+  EXPECT_TRUE(main->imgNoraml->isVisible());
+}
