@@ -7,11 +7,13 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "data/gateway.h"
 #include "data/knowledge_loader.h"
+#include "entry/identify_page.h"
 #include "help_frm.h"
 #include "login/login_state.h"
 #include "messages.h"
@@ -75,7 +77,7 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   auto* top = new QHBoxLayout(pnlTop);
   top->setContentsMargins(16, 0, 8, 0);
   top->setSpacing(2);
-  lblTitle = new QLabel(windowTitle(), pnlTop);
+  lblTitle = new QLabel(QStringLiteral("亚健康中医体质辨识与药膳系统"), pnlTop);
   lblTitle->setObjectName(QStringLiteral("lblTitle"));
   lblTitle->setStyleSheet(QStringLiteral("color: white; font-size: 20px; font-weight: bold;"));
   lblUser = new QLabel(pnlTop);
@@ -99,7 +101,14 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   imgMax->hide();
   pnlClose = titleButton(QStringLiteral("╳"), pnlTop, QStringLiteral("pnlClose"));
   pnlClose->setHoverColors(QColor(0xFF, 0x00, 0x00), QColor(0xF5, 0xF5, 0xF5), kGreen, Qt::white);
+  imgAI = new TPanel(QStringLiteral("AI辨识"), pnlTop);
+  imgAI->setObjectName(QStringLiteral("imgAI"));
+  imgAI->setFixedSize(96, 48);
+  imgAI->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold;"));
+  imgAI->setColors(QColor(0x02, 0x5E, 0x51), Qt::white);  // the active top-bar button
   top->addWidget(lblTitle);
+  top->addSpacing(40);
+  top->addWidget(imgAI);
   top->addStretch(1);
   top->addWidget(lblUser);
   top->addWidget(Panel1);
@@ -112,10 +121,11 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   pgMain = new QTabWidget(this);
   pgMain->setObjectName(QStringLiteral("pgMain"));
   pgMain->setDocumentMode(true);
-  tsSym = new QWidget(pgMain);
-  tsSym->setObjectName(QStringLiteral("tsSym"));
-  pgMain->addTab(tsSym, QStringLiteral("体质辨识"));
+  pgMain->tabBar()->hide();  // the top bar's buttons choose the page
+  tsAI = new TIdentifyPage(dm_, messages_, LstAliases, this, pgMain);
+  pgMain->addTab(tsAI, QStringLiteral("AI辨识"));
   root->addWidget(pgMain, 1);
+  connect(imgAI, &TPanel::clicked, this, [this] { pgMain->setCurrentWidget(tsAI); });
 
   pnlLoadData = new QFrame(this);
   pnlLoadData->setObjectName(QStringLiteral("pnlLoadData"));
@@ -180,6 +190,15 @@ void TMainFrm::setLoadCaption(const QString& caption) {
   if (pnlLoadData->isVisible()) pnlLoadData->repaint();
 }
 
+void TMainFrm::showLoadingCaption(const QString& caption) {
+  pnlLoadData->show();
+  setLoadCaption(caption);
+}
+
+void TMainFrm::hideLoadingUnlessFailed() {
+  if (lblReload->isHidden()) pnlLoadData->hide();
+}
+
 QString TMainFrm::loadCaption() const { return lblLoadCaption->text(); }
 
 bool TMainFrm::loadFailed() const { return !lblReload->isHidden(); }
@@ -204,6 +223,7 @@ void TMainFrm::tmr1Timer() {
     messages_.showMessage(QStringLiteral("读取数据时出错，请检查网络是否正常"));
   }
   GetAliases(dm_, &LstAliases);
+  tsAI->createFirstInquiryPage();
   pnlLoadData->hide();
   if (!lblReload->isHidden()) {
     setLoadCaption(QStringLiteral("  请重新读取数据"));

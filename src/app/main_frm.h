@@ -19,6 +19,7 @@ class Messages;
 namespace tcm::ui {
 
 class TPanel;
+class TIdentifyPage;
 class TMsgBoxFrm;
 class THelpFrm;
 
@@ -46,7 +47,8 @@ class TMainFrm : public QWidget {
   TPanel* pnlClose = nullptr;
   // Pages
   QTabWidget* pgMain = nullptr;
-  QWidget* tsSym = nullptr;
+  TPanel* imgAI = nullptr;
+  TIdentifyPage* tsAI = nullptr;
   // Loading
   QFrame* pnlLoadData = nullptr;
   QLabel* lblLoadCaption = nullptr;
@@ -65,6 +67,10 @@ class TMainFrm : public QWidget {
   int maxTag() const { return maxTag_; }
   bool loadFailed() const;
   QString loadCaption() const;
+  // The loading panel for other loads (the inquiry pages): shown with a caption,
+  // hidden again unless a load failed and the retry label stands.
+  void showLoadingCaption(const QString& caption);
+  void hideLoadingUnlessFailed();
 
  public Q_SLOTS:
   void Init();

@@ -14,5 +14,7 @@ struct Io {
 
 int cmdInitDb(const DbSettings& settings, const QStringList& args, Io io);
 int cmdCipher(const QStringList& args, Io io);
+int cmdEngine(const DbSettings& settings, const QStringList& args, Io io);
+int cmdIdentify(const DbSettings& settings, const QStringList& args, Io io);
 
 }  // namespace tcm::cli

@@ -18,6 +18,11 @@ const char* const kUsage =
     "  cipher des-decrypt 密文 DES 解密；不是十六进制时输出 0\n"
     "  cipher aes-encrypt 文本 用 AES-256 加密（GBK 字节），输出十六进制\n"
     "  cipher aes-decrypt 密文 AES-256 解密；失败时在标准错误输出原因并以状态 1 退出\n"
+    "  engine --codes 编码,… [--departments 科室,…] [--chief 编码,…] [--limit N] [--min-score N] [--sort 0|1]\n"
+    "                          只运行辨证引擎（默认：4 个结果、最低 20 分、按得分与匹配数排序、女性科室表、\n"
+    "                          无主诉），每个结果一行，制表符分隔：编号、名称、得分、匹配数、模块标志、来源、模块方剂\n"
+    "  identify [--gender 男|女] [--age 岁数] [--primary 名称] 名称…\n"
+    "                          按主窗口的方式辨识词库中的症状、舌象、脉象、疾病名称，输出格式同 engine\n"
     "  help [命令]             显示本说明\n"
     "\n"
     "数据目录：--data 或环境变量 TCM_DATA_DIR，默认为当前目录（loc.db、fm.db、set.ini、PR）。\n"
@@ -41,6 +46,8 @@ int main(int argc, char** argv) {
   const QString command = args.takeFirst();
   if (command == QLatin1String("init-db")) return tcm::cli::cmdInitDb(settings, args, io);
   if (command == QLatin1String("cipher")) return tcm::cli::cmdCipher(args, io);
+  if (command == QLatin1String("engine")) return tcm::cli::cmdEngine(settings, args, io);
+  if (command == QLatin1String("identify")) return tcm::cli::cmdIdentify(settings, args, io);
   err << "未知命令：" << command << "\n\n" << kUsage;
   return 2;
 }

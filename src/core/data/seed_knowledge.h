@@ -1,6 +1,8 @@
 #pragma once
-// Loads the reviewable seed texts (vocabulary, syndromes, prescriptions, herbs,
-// negative findings) into the two databases.
+// Loads the reviewable seed texts into the two databases: the vocabulary, the
+// negative findings and the questions of each disease locally; the syndromes,
+// prescriptions, herbs, inquiry pages with their follow-up hints, diet rules
+// and the demo customers remotely.
 #include <QString>
 
 namespace tcm {
@@ -11,7 +13,9 @@ struct SeedReport {
   QString summary;  // one line of counts for the operator
 };
 
-// Writes the knowledge tables when they are empty, or replaces them when `reload`.
+// Writes each knowledge table when it is empty, or replaces it when `reload`.
+// The demo customers are written only into an empty customer table and are
+// never deleted.
 [[nodiscard]] bool seedKnowledge(TDMServer& dm, bool reload, SeedReport* report, QString* error);
 
 }  // namespace tcm

@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include "crypto/des_hex.h"
+#include "data/seed_accounts.h"
 #include "text/csv.h"
 #include "text/item_list.h"
 
@@ -26,6 +27,39 @@ QString readText(const QString& path, QStringList* problems) {
 }
 
 const char kGroupChars[] = "0123456789abcdef";
+
+// The prescription list text of named prescriptions: classic ones with remark 4,
+// diet ones with remark 8, in the order given. Names without a prescription are
+// left out and listed in `missing`.
+QString prescriptionListText(const SeedKnowledgeBase& kb, const QStringList& names, QStringList* missing, int* classic,
+                             int* diet) {
+  QStringList items;
+  for (const QString& name : names) {
+    const SeedPrescription* pre = kb.prescription(name);
+    if (!pre) {
+      *missing << name;
+      continue;
+    }
+    (pre->classic ? *classic : *diet) += 1;
+    items << QStringLiteral("{\"id\":\"%1\",\"name\":\"%2\",\"remark\":\"%3\"}")
+                 .arg(pre->id)
+                 .arg(pre->name)
+                 .arg(pre->classic ? 4 : 8);
+  }
+  return QLatin1Char('[') + items.join(QLatin1Char(',')) + QLatin1Char(']');
+}
+
+// The columns a seed table must have; a missing one is one problem line.
+bool hasColumns(const CsvTable& t, const QString& file, const QStringList& columns, QStringList* problems) {
+  bool ok = true;
+  for (const QString& c : columns) {
+    if (t.columnIndex(c) < 0) {
+      *problems << QStringLiteral("%1：缺少列“%2”").arg(file, c);
+      ok = false;
+    }
+  }
+  return ok;
+}
 
 class SyndromeEncoder {
  public:
@@ -165,25 +199,14 @@ class SyndromeEncoder {
   }
 
   QString prescriptionList(const QJsonArray& names) {
-    QStringList items;
+    QStringList list;
+    for (const QJsonValue& v : names) list << v.toString();
+    QStringList missing;
     int classic = 0, diet = 0;
-    for (const QJsonValue& v : names) {
-      const QString name = v.toString();
-      const SeedPrescription* pre = nullptr;
-      for (const SeedPrescription& p : kb_.prescriptions)
-        if (p.name == name) pre = &p;
-      if (!pre) {
-        problem(QStringLiteral("方剂表中没有“%1”").arg(name));
-        continue;
-      }
-      (pre->classic ? classic : diet) += 1;
-      items << QStringLiteral("{\"id\":\"%1\",\"name\":\"%2\",\"remark\":\"%3\"}")
-                   .arg(pre->id)
-                   .arg(pre->name)
-                   .arg(pre->classic ? 4 : 8);
-    }
+    const QString text = prescriptionListText(kb_, list, &missing, &classic, &diet);
+    for (const QString& name : missing) problem(QStringLiteral("方剂表中没有“%1”").arg(name));
     if (classic > 3 || diet > 3) problem(QStringLiteral("推荐方剂超过三首经方或三首药膳"));
-    return QLatin1Char('[') + items.join(QLatin1Char(',')) + QLatin1Char(']');
+    return text;
   }
 
   const SeedKnowledgeBase& kb_;
@@ -334,16 +357,405 @@ void readSyndromes(const QString& folder, SeedKnowledgeBase* kb, QStringList* pr
   }
 }
 
+// Findings as answers: the row takes the finding's id, gender, name, exclusions
+// and category from the vocabulary.
+void fillAnswer(const SeedFinding& f, SeedInquiryRow* row) {
+  row->symId = QString::number(f.id);
+  row->gender = f.gender;
+  row->name = f.name;
+  row->mutex = f.mutex;
+  row->classId = QString::number(f.category);
+}
+
+constexpr int kMaxPageAnswers = 250;
+constexpr int kMaxPageHeadings = 20;
+constexpr int kMaxDiseaseRows = 100;
+constexpr int kMinDiseaseAnswers = 3;
+constexpr int kMaxDiseaseAnswers = 8;
+constexpr int kMaxHints = 8;
+
+void readInquiryPages(const QString& folder, SeedKnowledgeBase* kb, QStringList* problems) {
+  const QString file = QStringLiteral("inquiry_pages.csv");
+  const CsvTable t = parseCsv(readText(folder + QLatin1Char('/') + file, problems));
+  if (!hasColumns(t, file, {QStringLiteral("class"), QStringLiteral("title"), QStringLiteral("name")}, problems)) return;
+  QStringList pages;
+  QHash<QString, int> headings, answers;
+  QHash<QString, QString> currentTitle;
+  QHash<QString, QSet<int>> onPage;
+  for (qsizetype r = 0; r < t.rows.size(); ++r) {
+    const QString where = QStringLiteral("%1 第%2行").arg(file).arg(t.lineNumbers[r]);
+    SeedInquiryRow row;
+    row.page = t.field(r, QStringLiteral("class"));
+    row.title = t.field(r, QStringLiteral("title"));
+    const QString name = t.field(r, QStringLiteral("name"));
+    if (row.page.isEmpty()) {
+      *problems << where + QStringLiteral("：缺少页面名称");
+      continue;
+    }
+    if (pages.isEmpty() || pages.last() != row.page) {
+      if (pages.contains(row.page)) *problems << where + QStringLiteral("：页面“%1”的行应写在一起").arg(row.page);
+      if (pages.isEmpty() && row.page != QLatin1String(kFirstInquiryPage))
+        *problems << where + QStringLiteral("：第一个页面应为“%1”").arg(QLatin1String(kFirstInquiryPage));
+      pages << row.page;
+    }
+    if (name.isEmpty()) {
+      if (row.title.isEmpty()) *problems << where + QStringLiteral("：标题行缺少标题");
+      row.symId = QStringLiteral("0");
+      row.childTag = QStringLiteral("0");
+      currentTitle[row.page] = row.title;
+      ++headings[row.page];
+      kb->inquiryPages << row;
+      continue;
+    }
+    if (!currentTitle.contains(row.page)) {
+      *problems << where + QStringLiteral("：答案“%1”之前没有标题行").arg(name);
+    } else if (row.title != currentTitle.value(row.page)) {
+      *problems << where + QStringLiteral("：答案“%1”的标题“%2”与上方标题“%3”不符").arg(name, row.title, currentTitle.value(row.page));
+    }
+    const SeedFinding* f = kb->finding(name);
+    if (!f) {
+      *problems << where + QStringLiteral("：词表中没有“%1”").arg(name);
+      continue;
+    }
+    if (f->category < 0) *problems << where + QStringLiteral("：“%1”由辨识自动加入，不能作为答案").arg(name);
+    if (onPage[row.page].contains(f->id)) *problems << where + QStringLiteral("：“%1”在页面“%2”中重复").arg(name, row.page);
+    onPage[row.page].insert(f->id);
+    fillAnswer(*f, &row);
+    ++answers[row.page];
+    kb->inquiryPages << row;
+  }
+  for (const QString& page : pages) {
+    if (answers.value(page) > kMaxPageAnswers)
+      *problems << QStringLiteral("%1：页面“%2”有 %3 个答案，超过 %4 个").arg(file, page).arg(answers.value(page)).arg(kMaxPageAnswers);
+    if (headings.value(page) > kMaxPageHeadings)
+      *problems << QStringLiteral("%1：页面“%2”有 %3 个标题，超过 %4 个").arg(file, page).arg(headings.value(page)).arg(kMaxPageHeadings);
+    if (answers.value(page) == 0) *problems << QStringLiteral("%1：页面“%2”没有答案").arg(file, page);
+  }
+}
+
+void readDiseaseQuestions(const QString& folder, SeedKnowledgeBase* kb, QStringList* problems) {
+  const QString file = QStringLiteral("disease_questions.csv");
+  const CsvTable t = parseCsv(readText(folder + QLatin1Char('/') + file, problems));
+  if (!hasColumns(t, file, {QStringLiteral("disease"), QStringLiteral("title"), QStringLiteral("name")}, problems)) return;
+  QList<int> order;
+  QHash<int, int> rows, answers;
+  QHash<int, QSet<int>> asked;
+  for (qsizetype r = 0; r < t.rows.size(); ++r) {
+    const QString where = QStringLiteral("%1 第%2行").arg(file).arg(t.lineNumbers[r]);
+    const QString diseaseName = t.field(r, QStringLiteral("disease"));
+    const SeedFinding* disease = kb->finding(diseaseName);
+    if (!disease || disease->category != 8) {
+      *problems << where + QStringLiteral("：“%1”不是词表中的疾病").arg(diseaseName);
+      continue;
+    }
+    if (order.isEmpty() || order.last() != disease->id) {
+      if (order.contains(disease->id)) *problems << where + QStringLiteral("：“%1”的问题应写在一起").arg(diseaseName);
+      order << disease->id;
+    }
+    SeedInquiryRow row;
+    row.diseaseId = disease->id;
+    row.title = t.field(r, QStringLiteral("title"));
+    const QString name = t.field(r, QStringLiteral("name"));
+    ++rows[disease->id];
+    if (name.isEmpty()) {
+      if (row.title.isEmpty()) *problems << where + QStringLiteral("：标题行缺少标题");
+      row.symId = QStringLiteral("0");
+      row.childTag = QStringLiteral("0");
+      kb->diseaseQuestions << row;
+      continue;
+    }
+    const SeedFinding* f = kb->finding(name);
+    if (!f) {
+      *problems << where + QStringLiteral("：词表中没有“%1”").arg(name);
+      continue;
+    }
+    if (f->category != 0 && f->category != 5 && f->category != 6)
+      *problems << where + QStringLiteral("：“%1”应为症状、舌象或脉象").arg(name);
+    if (asked[disease->id].contains(f->id)) *problems << where + QStringLiteral("：“%1”重复").arg(name);
+    asked[disease->id].insert(f->id);
+    if (f->gender != QLatin1String("3") && disease->gender != QLatin1String("3") && f->gender != disease->gender)
+      *problems << where + QStringLiteral("：“%1”的性别与疾病“%2”矛盾").arg(name, diseaseName);
+    fillAnswer(*f, &row);
+    ++answers[disease->id];
+    kb->diseaseQuestions << row;
+  }
+  for (const SeedFinding& f : kb->findings) {
+    if (f.category != 8) continue;
+    const int n = answers.value(f.id);
+    if (n == 0) {
+      *problems << QStringLiteral("%1：疾病“%2”没有问题").arg(file, f.name);
+      continue;
+    }
+    if (n < kMinDiseaseAnswers || n > kMaxDiseaseAnswers)
+      *problems << QStringLiteral("%1：疾病“%2”有 %3 个答案，应为 %4–%5 个").arg(file, f.name).arg(n).arg(kMinDiseaseAnswers).arg(kMaxDiseaseAnswers);
+    if (rows.value(f.id) > kMaxDiseaseRows)
+      *problems << QStringLiteral("%1：疾病“%2”超过 %3 行").arg(file, f.name).arg(kMaxDiseaseRows);
+  }
+}
+
+void readHints(const QString& folder, SeedKnowledgeBase* kb, QStringList* problems) {
+  const QString file = QStringLiteral("inquiry_hints.csv");
+  const CsvTable t = parseCsv(readText(folder + QLatin1Char('/') + file, problems));
+  if (!hasColumns(t, file, {QStringLiteral("answer"), QStringLiteral("hint")}, problems)) return;
+  QSet<int> answerIds;
+  for (const QList<SeedInquiryRow>* rows : {&kb->inquiryPages, &kb->diseaseQuestions})
+    for (const SeedInquiryRow& row : *rows)
+      if (!row.isHeading()) answerIds.insert(row.symId.toInt());
+  QHash<int, QSet<int>> hintsOf;
+  for (qsizetype r = 0; r < t.rows.size(); ++r) {
+    const QString where = QStringLiteral("%1 第%2行").arg(file).arg(t.lineNumbers[r]);
+    const QString answerName = t.field(r, QStringLiteral("answer"));
+    const QString hintName = t.field(r, QStringLiteral("hint"));
+    const SeedFinding* answer = kb->finding(answerName);
+    const SeedFinding* hint = kb->finding(hintName);
+    if (!answer) *problems << where + QStringLiteral("：词表中没有“%1”").arg(answerName);
+    if (!hint) *problems << where + QStringLiteral("：词表中没有“%1”").arg(hintName);
+    if (!answer || !hint) continue;
+    if (!answerIds.contains(answer->id))
+      *problems << where + QStringLiteral("：“%1”不是任何问诊页面或疾病问题的答案").arg(answerName);
+    if (hint->category != 0) *problems << where + QStringLiteral("：提示“%1”应为症状").arg(hintName);
+    if (hint->id == answer->id) *problems << where + QStringLiteral("：“%1”不能提示自身").arg(hintName);
+    if (hintsOf[answer->id].contains(hint->id))
+      *problems << where + QStringLiteral("：“%1”的提示“%2”重复").arg(answerName, hintName);
+    hintsOf[answer->id].insert(hint->id);
+    if (hintsOf[answer->id].size() == kMaxHints + 1)
+      *problems << where + QStringLiteral("：“%1”的提示超过 %2 个").arg(answerName).arg(kMaxHints);
+    SeedHint h;
+    h.fid = answer->id;
+    h.gender = hint->gender.toInt();
+    h.symid = QString::number(hint->id);
+    h.name = hint->name;
+    h.mutex = hint->mutex;
+    kb->hints << h;
+  }
+  // An answer whose finding has hints asks for them.
+  for (QList<SeedInquiryRow>* rows : {&kb->inquiryPages, &kb->diseaseQuestions})
+    for (SeedInquiryRow& row : *rows)
+      if (!row.isHeading()) row.childTag = hintsOf.contains(row.symId.toInt()) ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+void readDietRules(const QString& folder, SeedKnowledgeBase* kb, QStringList* problems) {
+  const QString file = QStringLiteral("diet_rules.csv");
+  const CsvTable t = parseCsv(readText(folder + QLatin1Char('/') + file, problems));
+  if (!hasColumns(t, file,
+                  {QStringLiteral("id"), QStringLiteral("synName"), QStringLiteral("symptom"), QStringLiteral("symLen"),
+                   QStringLiteral("ids"), QStringLiteral("pre")},
+                  problems))
+    return;
+  QSet<int> ids;
+  QHash<int, QSet<int>> lengthsOf;
+  for (qsizetype r = 0; r < t.rows.size(); ++r) {
+    const QString where = QStringLiteral("%1 第%2行").arg(file).arg(t.lineNumbers[r]);
+    SeedDietRule rule;
+    bool idOk = false, lenOk = false;
+    rule.id = t.field(r, QStringLiteral("id")).toInt(&idOk);
+    if (!idOk || rule.id <= 0 || ids.contains(rule.id)) *problems << where + QStringLiteral("：编号无效或重复");
+    ids.insert(rule.id);
+    rule.synName = t.field(r, QStringLiteral("synName"));
+    if (rule.synName.isEmpty()) *problems << where + QStringLiteral("：缺少名称");
+    const QString symptom = t.field(r, QStringLiteral("symptom"));
+    const SeedFinding* f = kb->finding(symptom);
+    if (!f) {
+      *problems << where + QStringLiteral("：词表中没有“%1”").arg(symptom);
+    } else {
+      if (f->category != 0 && f->category != 8) *problems << where + QStringLiteral("：主症“%1”应为症状或疾病").arg(symptom);
+      rule.symId = f->id;
+    }
+    rule.symLen = t.field(r, QStringLiteral("symLen")).toInt(&lenOk);
+    if (!lenOk || rule.symLen < 0) *problems << where + QStringLiteral("：symLen 应为非负整数");
+    if (lengthsOf[rule.symId].contains(rule.symLen))
+      *problems << where + QStringLiteral("：“%1”的规则 symLen %2 重复，先后次序不确定").arg(symptom).arg(rule.symLen);
+    lengthsOf[rule.symId].insert(rule.symLen);
+    rule.idsByName = t.field(r, QStringLiteral("ids"));
+    QStringList conditionProblems;
+    rule.ids = encodeCondition(rule.idsByName, kb->findingIdByName, &conditionProblems);
+    for (const QString& p : conditionProblems) *problems << where + QStringLiteral("：") + p;
+    rule.prescriptionNames = splitItems(t.field(r, QStringLiteral("pre")), QLatin1Char('|'));
+    QStringList missing;
+    int classic = 0, diet = 0;
+    rule.pre = prescriptionListText(*kb, rule.prescriptionNames, &missing, &classic, &diet);
+    for (const QString& name : missing) *problems << where + QStringLiteral("：方剂表中没有“%1”").arg(name);
+    if (classic + diet == 0) *problems << where + QStringLiteral("：没有推荐方剂");
+    if (classic > 3 || diet > 3) *problems << where + QStringLiteral("：推荐方剂超过三首经方或三首药膳");
+    kb->dietRules << rule;
+  }
+}
+
+void readCustomers(const QString& folder, const QDate& today, SeedKnowledgeBase* kb, QStringList* problems) {
+  const QString file = QStringLiteral("customers.csv");
+  const CsvTable t = parseCsv(readText(folder + QLatin1Char('/') + file, problems));
+  if (!hasColumns(t, file,
+                  {QStringLiteral("shop"), QStringLiteral("name"), QStringLiteral("gender"), QStringLiteral("age"),
+                   QStringLiteral("phone"), QStringLiteral("address"), QStringLiteral("days_ago"), QStringLiteral("time")},
+                  problems))
+    return;
+  QSet<int> shops;
+  for (const DemoAccount& a : kDemoAccounts) shops.insert(a.shopId);
+  for (qsizetype r = 0; r < t.rows.size(); ++r) {
+    const QString where = QStringLiteral("%1 第%2行").arg(file).arg(t.lineNumbers[r]);
+    SeedCustomer c;
+    bool ok = false;
+    c.shopId = t.field(r, QStringLiteral("shop")).toInt(&ok);
+    if (!ok || !shops.contains(c.shopId)) *problems << where + QStringLiteral("：没有编号为“%1”的门店").arg(t.field(r, QStringLiteral("shop")));
+    c.name = t.field(r, QStringLiteral("name"));
+    if (c.name.isEmpty() || c.name.size() > 15) *problems << where + QStringLiteral("：姓名应为 1–15 个字");
+    if (c.name.contains(QLatin1Char('\''))) *problems << where + QStringLiteral("：姓名不能含单引号");
+    c.gender = t.field(r, QStringLiteral("gender"));
+    if (c.gender != QStringLiteral("男") && c.gender != QStringLiteral("女")) *problems << where + QStringLiteral("：性别应为“男”或“女”");
+    c.age = t.field(r, QStringLiteral("age"));
+    const int age = c.age.toInt(&ok);
+    if (!ok || age < 0 || age > 99) *problems << where + QStringLiteral("：年龄应为 0–99");
+    c.phone = t.field(r, QStringLiteral("phone"));
+    bool digits = !c.phone.isEmpty();
+    for (const QChar ch : c.phone) digits = digits && ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
+    if (!digits || c.phone.size() < 4 || c.phone.size() > 11) *problems << where + QStringLiteral("：电话应为 4–11 位数字");
+    c.address = t.field(r, QStringLiteral("address"));
+    if (c.address.isEmpty()) *problems << where + QStringLiteral("：缺少地址");
+    const int daysAgo = t.field(r, QStringLiteral("days_ago")).toInt(&ok);
+    if (!ok || daysAgo < 0) *problems << where + QStringLiteral("：days_ago 应为非负整数");
+    const QTime time = QTime::fromString(t.field(r, QStringLiteral("time")), QStringLiteral("HH:mm"));
+    if (!time.isValid()) *problems << where + QStringLiteral("：时间应写作 HH:mm");
+    c.registered = QDateTime(today.addDays(-daysAgo), time.isValid() ? time : QTime(0, 0));
+    kb->customers << c;
+  }
+}
+
 }  // namespace
 
+QString encodeCondition(const QString& byName, const QHash<QString, int>& idByName, QStringList* problems) {
+  if (byName.trimmed().isEmpty()) return {};
+  QStringList alternatives;
+  for (const QString& alternative : byName.split(QLatin1Char('|'))) {
+    QStringList elements;
+    for (const QString& rawElement : alternative.split(QLatin1Char(','))) {
+      QString element = rawElement.trimmed();
+      const bool enclosed = element.startsWith(QLatin1Char('('));
+      if (enclosed) {
+        if (!element.endsWith(QLatin1Char(')')) || element.size() < 2) {
+          *problems << QStringLiteral("条件“%1”的括号不成对").arg(rawElement.trimmed());
+          continue;
+        }
+        element = element.mid(1, element.size() - 2);
+      }
+      if (element.contains(QLatin1Char('(')) || element.contains(QLatin1Char(')'))) {
+        *problems << QStringLiteral("条件“%1”的括号只能括住整个元素").arg(rawElement.trimmed());
+        continue;
+      }
+      QStringList codes;
+      for (const QString& rawName : element.split(QLatin1Char('-'))) {
+        const QString name = rawName.trimmed();
+        if (name.isEmpty()) {
+          *problems << QStringLiteral("条件“%1”中有空的症状名").arg(rawElement.trimmed());
+          continue;
+        }
+        const auto it = idByName.constFind(name);
+        if (it == idByName.constEnd()) {
+          *problems << QStringLiteral("条件中的“%1”不在词表中").arg(name);
+          continue;
+        }
+        codes << fmtId(*it);
+      }
+      const QString joined = codes.join(QLatin1Char('-'));
+      elements << (enclosed ? QLatin1Char('(') + joined + QLatin1Char(')') : joined);
+    }
+    alternatives << elements.join(QLatin1Char(','));
+  }
+  return alternatives.join(QLatin1Char('|'));
+}
+
+SeedNegativeFindings::SeedNegativeFindings(const QList<QPair<int, int>>& rows) {
+  for (const auto& [finding, implied] : rows) implied_.insert(fmtId(finding), fmtId(implied));
+}
+
+bool SeedNegativeFindings::GetNegativeSymptomId(const QString& SymIds, const QStringList& CodeLst, QStringList* out,
+                                                QString* error) {
+  out->clear();
+  for (const QString& group : splitItems(SymIds, QLatin1Char('-'))) {
+    QString remembered;
+    for (qsizetype at = 0; at < group.size(); at += 5) {
+      const QString chunk = group.mid(at, 5);
+      if (CodeLst.contains(fmt(chunk))) {
+        remembered.clear();
+        break;
+      }
+      remembered = chunk;
+    }
+    if (remembered.isEmpty()) continue;
+    bool numeric = false;
+    remembered.toLongLong(&numeric);
+    if (!numeric) {
+      *error = QStringLiteral("阴性症状编码无效：%1").arg(remembered);
+      return false;
+    }
+    const auto it = implied_.constFind(fmt(QString::number(remembered.toLongLong())));
+    if (it != implied_.constEnd() && !CodeLst.contains(*it)) out->append(*it);
+  }
+  return true;
+}
+
 SeedKnowledgeBase SeedKnowledgeBase::read(const QString& folder, QStringList* problems) {
+  return read(folder, QDate::currentDate(), problems);
+}
+
+SeedKnowledgeBase SeedKnowledgeBase::read(const QString& folder, const QDate& today, QStringList* problems) {
   SeedKnowledgeBase kb;
   readFindings(folder, &kb, problems);
   readHerbs(folder, &kb, problems);
   readPrescriptions(folder, &kb, problems);
   readNegativeFindings(folder, &kb, problems);
   readSyndromes(folder, &kb, problems);
+  readInquiryPages(folder, &kb, problems);
+  readDiseaseQuestions(folder, &kb, problems);
+  readHints(folder, &kb, problems);
+  readDietRules(folder, &kb, problems);
+  readCustomers(folder, today, &kb, problems);
   return kb;
+}
+
+const SeedFinding* SeedKnowledgeBase::finding(const QString& name) const {
+  const auto it = findingIdByName.constFind(name);
+  return it == findingIdByName.constEnd() ? nullptr : findingById(*it);
+}
+
+const SeedFinding* SeedKnowledgeBase::findingById(int id) const {
+  for (const SeedFinding& f : findings)
+    if (f.id == id) return &f;
+  return nullptr;
+}
+
+const SeedPrescription* SeedKnowledgeBase::prescription(const QString& name) const {
+  for (const SeedPrescription& p : prescriptions)
+    if (p.name == name) return &p;
+  return nullptr;
+}
+
+std::shared_ptr<KnowledgeTable> SeedKnowledgeBase::knowledgeTable() const {
+  int maxId = 0;
+  for (const SeedSyndrome& s : syndromes) maxId = qMax(maxId, s.id);
+  auto table = std::make_shared<KnowledgeTable>(maxId);
+  for (const SeedSyndrome& s : syndromes) {
+    if (!s.open || s.id <= 0) continue;
+    TDisease& d = table->record(s.id);
+    d.Id = s.id;
+    d.Name = s.name;
+    d.ORValue = s.ORValue;
+    d.Weight = s.Weight;
+    d.SymIdStr = s.SymIdStr;
+    d.DifferentialDiagnosis = s.DifferentialDiagnosis;
+    d.CardinalSymptom = s.CardinalSymptom;
+    d.SymModIdStr = s.SymModIdStr;
+    d.Dep1 = s.Dep1;
+    d.Dep2 = s.Dep2;
+    d.NegativeSymIdStr = s.NegativeSymIdStr;
+    d.DecWeightSymIdStr = s.DecWeightSymIdStr;
+    d.MatchModFlagStr = s.MatchModFlag;
+    d.ModPreIdStr = s.ModPreIdStr;
+    d.Tre = s.Tre;
+    d.Pre = s.Pre;
+    d.notRecommendFood = s.notRecommendFood;
+    d.recommendFood = s.recommendFood;
+  }
+  return table;
 }
 
 QString SeedKnowledgeBase::herbTreeText() const {

@@ -1,0 +1,811 @@
+#include "entry/identify_page.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScrollArea>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "customer/customer_search.h"
+#include "data/gateway.h"
+#include "engine/identification.h"
+#include "result/recommendations.h"
+#include "entry/chip_row.h"
+#include "entry/sel_sym_fra.h"
+#include "entry/sym_option_frm.h"
+#include "login/login_state.h"
+#include "main_frm.h"
+#include "messages.h"
+#include "result/pre_name_frame.h"
+#include "result/result_panel.h"
+#include "text/item_list.h"
+#include "ui_kit.h"
+
+namespace tcm::ui {
+namespace {
+
+const QString kGreen = QStringLiteral("#037C6A");
+constexpr int kPromptWidth = 300;
+constexpr int kBoxWidth = 70;
+constexpr int kCustomerRows = 16;
+
+QLabel* caption(const QString& text, QWidget* parent) {
+  auto* l = new QLabel(text, parent);
+  l->setStyleSheet(QStringLiteral("color: #333; font-size: 14px;"));
+  return l;
+}
+
+QLabel* helpIcon(QWidget* parent) {
+  auto* l = new QLabel(QStringLiteral("?"), parent);
+  l->setFixedSize(18, 18);
+  l->setAlignment(Qt::AlignCenter);
+  l->setCursor(Qt::PointingHandCursor);
+  l->setStyleSheet(QStringLiteral("background: #9BB7B2; color: white; border-radius: 9px; font-size: 12px; font-weight: bold;"));
+  return l;
+}
+
+TPanel* greenButton(const QString& text, QWidget* parent) {
+  auto* b = new TPanel(text, parent);
+  b->setFixedSize(76, 30);
+  b->setHoverColors(QColor(0x21, 0x73, 0x46), Qt::white, QColor(0x07, 0xC1, 0x60), Qt::white);
+  return b;
+}
+
+}  // namespace
+
+TIdentifyPage::TIdentifyPage(TDMServer& dm, Messages& messages, const AliasList& vocabulary, TMainFrm* mainFrm,
+                             QWidget* parent)
+    : QWidget(parent), dm_(dm), messages_(messages), vocabulary_(vocabulary), mainFrm_(mainFrm) {
+  setObjectName(QStringLiteral("tsAI"));
+  setStyleSheet(QStringLiteral("#tsAI { background: #F3F6F5; }"));
+  setAttribute(Qt::WA_StyledBackground);
+  auto* columns = new QHBoxLayout(this);
+  columns->setContentsMargins(10, 10, 10, 10);
+  columns->setSpacing(10);
+  columns->addWidget(buildInquiryColumn(), 40);
+  columns->addWidget(buildEntryColumn(), 38);
+  auto* resultScroll = new QScrollArea(this);
+  resultScroll->setWidgetResizable(true);
+  resultScroll->setFrameShape(QFrame::NoFrame);
+  resultScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  result = new TResultPanel(messages_, resultScroll);
+  resultScroll->setWidget(result);
+  resultScroll->setMinimumWidth(250);
+  resultScroll->setStyleSheet(QStringLiteral("QScrollArea, #pnlResult { background: transparent; }"));
+  resultScroll->viewport()->setAutoFillBackground(false);
+  columns->addWidget(resultScroll, 22);
+  buildSearchPopup();
+
+  connect(result, &TResultPanel::classicPrescriptionClicked, this, [this](TPreNameFrame* slot) {
+    Q_EMIT classicPrescriptionRequested(result->lblSyn->text(), slot->preId(), slot->lblName->text());
+  });
+  connect(result, &TResultPanel::dietPrescriptionClicked, this, [this](TPreNameFrame* slot) {
+    Q_EMIT dietPrescriptionRequested(result->dietPrescriptionIds(slot), result->lblSyn->text(),
+                                     result->lblRecommendTitle->text() + QStringLiteral("：") + result->recommendFull(),
+                                     result->lblNotRecommendTitle->text() + QStringLiteral("：") +
+                                         result->notRecommendFull());
+  });
+  connect(result, &TResultPanel::viewMoreClicked, this, [this] {
+    if (PatId.isEmpty()) {
+      messages_.showMessage(QStringLiteral("未选择客户"));
+      return;
+    }
+    Q_EMIT visitRecordsRequested(PatId.toInt());
+  });
+}
+
+TIdentifyPage::~TIdentifyPage() {
+  if (DisOptionFrm) delete DisOptionFrm.data();
+}
+
+// ---------------------------------------------------------------- layout
+
+QWidget* TIdentifyPage::buildInquiryColumn() {
+  auto* column = new QFrame(this);
+  column->setObjectName(QStringLiteral("inquiryColumn"));
+  column->setStyleSheet(QStringLiteral("#inquiryColumn { background: white; border: 1px solid #DCE8E5; border-radius: 6px; }"));
+  auto* v = new QVBoxLayout(column);
+  v->setContentsMargins(8, 6, 8, 8);
+  v->setSpacing(4);
+  auto* modes = new QHBoxLayout;
+  modes->setSpacing(4);
+  pnlMod1 = new TPanel(QStringLiteral("体质辨识"), column);
+  pnlMod2 = new TPanel(QStringLiteral("疾病调理"), column);
+  Image1 = helpIcon(column);
+  Image2 = helpIcon(column);
+  for (TPanel* p : {pnlMod1, pnlMod2}) {
+    p->setFixedHeight(34);
+    p->setMinimumWidth(84);
+    p->setAutoFillBackground(false);
+  }
+  modes->addWidget(pnlMod1);
+  modes->addWidget(Image1);
+  modes->addSpacing(24);
+  modes->addWidget(pnlMod2);
+  modes->addWidget(Image2);
+  modes->addStretch(1);
+  v->addLayout(modes);
+
+  pgSym = new QTabWidget(column);
+  pgSym->setObjectName(QStringLiteral("pgSym"));
+  pgSym->setDocumentMode(true);
+  pgSym->setStyleSheet(QStringLiteral(
+      "QTabBar::tab { height: 30px; width: 100px; font-size: 14px; color: #555; background: #EEF3F2; margin-right: 2px; }"
+      "QTabBar::tab:selected { color: white; background: #037C6A; }"));
+  tsSymptom = new QWidget(pgSym);
+  tsTongue = new QWidget(pgSym);
+  tsGynecology = new QWidget(pgSym);
+  tsDisease = new QWidget(pgSym);
+  for (QWidget* t : {tsSymptom, tsTongue, tsGynecology, tsDisease}) {
+    auto* l = new QVBoxLayout(t);
+    l->setContentsMargins(0, 4, 0, 0);
+  }
+  pgSym->addTab(tsSymptom, QStringLiteral("症状"));
+  pgSym->addTab(tsTongue, QStringLiteral("舌脉"));
+  pgSym->addTab(tsGynecology, QStringLiteral("妇科"));
+  pgSym->addTab(tsDisease, QStringLiteral("疾病"));
+  pgSym->setTabVisible(2, false);
+  pgSym->setTabVisible(3, false);
+  v->addWidget(pgSym, 1);
+
+  connect(pnlMod1, &TPanel::clicked, this, &TIdentifyPage::pnlMod1Click);
+  connect(pnlMod2, &TPanel::clicked, this, &TIdentifyPage::pnlMod2Click);
+  Image1->installEventFilter(this);
+  Image2->installEventFilter(this);
+  connect(pgSym, &QTabWidget::currentChanged, this, &TIdentifyPage::inquiryTabChanged);
+  mode_ = 2;  // so that the first mode switch below styles the captions
+  QMetaObject::invokeMethod(this, [this] {
+    mode_ = 1;
+    pnlMod1->setStyleSheet(QStringLiteral("color: #037C6A; font-weight: bold; font-size: 16px; border-bottom: 3px solid #037C6A;"));
+    pnlMod2->setStyleSheet(QStringLiteral("color: #222; font-size: 16px;"));
+  }, Qt::QueuedConnection);
+  pnlMod1->setStyleSheet(QStringLiteral("color: #037C6A; font-weight: bold; font-size: 16px; border-bottom: 3px solid #037C6A;"));
+  pnlMod2->setStyleSheet(QStringLiteral("color: #222; font-size: 16px;"));
+  return column;
+}
+
+QFrame* TIdentifyPage::buildCustomerStrip() {
+  auto* strip = new QFrame(this);
+  strip->setObjectName(QStringLiteral("customerStrip"));
+  strip->setStyleSheet(QStringLiteral("#customerStrip { background: white; border: 1px solid #DCE8E5; border-radius: 6px; }"
+                                      "QLineEdit, QComboBox { border: 1px solid #CCD6D4; border-radius: 3px; padding: 2px 4px; font-size: 14px; background: white; }"));
+  auto* g = new QGridLayout(strip);
+  g->setContentsMargins(10, 8, 10, 8);
+  g->setHorizontalSpacing(6);
+  g->setVerticalSpacing(6);
+  edtPatName = new QLineEdit(strip);
+  edtPatName->setObjectName(QStringLiteral("edtPatName"));
+  edtPatName->setPlaceholderText(QStringLiteral("输入姓名查找客户"));
+  edtPatName->setMaxLength(40);
+  edtGender = new QComboBox(strip);
+  edtGender->setObjectName(QStringLiteral("edtGender"));
+  edtGender->setEditable(true);
+  edtGender->addItems({QString(), QStringLiteral("男"), QStringLiteral("女")});
+  edtGender->setFixedWidth(64);
+  edtAge = new QLineEdit(strip);
+  edtAge->setObjectName(QStringLiteral("edtAge"));
+  edtAge->setFixedWidth(56);
+  edtAge->setMaxLength(3);
+  edtTel = new QLineEdit(strip);
+  edtTel->setObjectName(QStringLiteral("edtTel"));
+  edtTel->setMaxLength(20);
+  pnlClear = greenButton(QStringLiteral("清 除"), strip);
+  pnlClear->setObjectName(QStringLiteral("pnlClear"));
+  g->addWidget(caption(QStringLiteral("姓名"), strip), 0, 0);
+  g->addWidget(edtPatName, 0, 1);
+  g->addWidget(caption(QStringLiteral("性别"), strip), 0, 2);
+  g->addWidget(edtGender, 0, 3);
+  g->addWidget(caption(QStringLiteral("年龄"), strip), 0, 4);
+  g->addWidget(edtAge, 0, 5);
+  g->addWidget(caption(QStringLiteral("电话"), strip), 1, 0);
+  g->addWidget(edtTel, 1, 1, 1, 3);
+  g->addWidget(pnlClear, 1, 4, 1, 2, Qt::AlignRight);
+  g->setColumnStretch(1, 1);
+
+  connect(edtPatName, &QLineEdit::textChanged, this, [this] { edtPatNameChange(); });
+  edtPatName->installEventFilter(this);
+  connect(edtGender, &QComboBox::currentTextChanged, this, [this] { edtGenderOrAgeChange(); });
+  connect(edtAge, &QLineEdit::textChanged, this, [this] { edtGenderOrAgeChange(); });
+  connect(pnlClear, &TPanel::clicked, this, &TIdentifyPage::ClearSym);
+
+  // The customer list under the name box.
+  pnlLst = new QFrame(this);
+  pnlLst->setObjectName(QStringLiteral("pnlLst"));
+  pnlLst->setStyleSheet(QStringLiteral("#pnlLst { background: white; border: 1px solid #037C6A; }"));
+  auto* lv = new QVBoxLayout(pnlLst);
+  lv->setContentsMargins(2, 2, 2, 2);
+  sgPat = new QTableWidget(kCustomerRows, 2, pnlLst);
+  sgPat->setObjectName(QStringLiteral("sgPat"));
+  sgPat->horizontalHeader()->hide();
+  sgPat->verticalHeader()->hide();
+  sgPat->setColumnWidth(0, 2);
+  sgPat->horizontalHeader()->setStretchLastSection(true);
+  sgPat->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  sgPat->setSelectionBehavior(QAbstractItemView::SelectRows);
+  sgPat->setSelectionMode(QAbstractItemView::SingleSelection);
+  sgPat->setShowGrid(false);
+  sgPat->verticalHeader()->setDefaultSectionSize(24);
+  lblClosePatLst = new TPanel(QStringLiteral("关闭"), pnlLst);
+  lblClosePatLst->setStyleSheet(QStringLiteral("color: #1E63A7; background: transparent;"));
+  lv->addWidget(sgPat);
+  lv->addWidget(lblClosePatLst, 0, Qt::AlignRight);
+  pnlLst->resize(260, kCustomerRows * 24 + 36);
+  pnlLst->hide();
+  connect(sgPat, &QTableWidget::cellDoubleClicked, this, [this](int row) { sgPatDblClick(row); });
+  sgPat->installEventFilter(this);
+  connect(lblClosePatLst, &TPanel::clicked, this, &TIdentifyPage::lblClosePatLstClick);
+  return strip;
+}
+
+QWidget* TIdentifyPage::buildEntryColumn() {
+  auto* column = new QWidget(this);
+  auto* v = new QVBoxLayout(column);
+  v->setContentsMargins(0, 0, 0, 0);
+  v->setSpacing(10);
+  v->addWidget(buildCustomerStrip());
+
+  pnlEntry = new QFrame(column);
+  pnlEntry->setObjectName(QStringLiteral("pnlEntry"));
+  pnlEntry->setStyleSheet(QStringLiteral("#pnlEntry { background: white; border: 1px solid #DCE8E5; border-radius: 6px; }"));
+  auto* ev = new QVBoxLayout(pnlEntry);
+  ev->setContentsMargins(10, 6, 10, 10);
+  ev->setSpacing(0);
+
+  auto* hints = new QHBoxLayout;
+  hints->setSpacing(10);
+  lblHintTitle = new QLabel(QStringLiteral("提示："), pnlEntry);
+  lblHintTitle->setObjectName(QStringLiteral("lblHintTitle"));
+  lblHintTitle->setStyleSheet(QStringLiteral("color: #C07A00; font-size: 14px;"));
+  lblHintTitle->hide();
+  hints->addWidget(lblHintTitle);
+  for (size_t k = 0; k < ArrLblSym.size(); ++k) {
+    ArrLblSym[k] = new TPanel(QString(), pnlEntry);
+    ArrLblSym[k]->setObjectName(QStringLiteral("lblSym%1").arg(k + 1));
+    ArrLblSym[k]->setStyleSheet(QStringLiteral("color: #1E63A7; font-size: 14px; background: transparent; text-decoration: underline;"));
+    ArrLblSym[k]->hide();
+    hints->addWidget(ArrLblSym[k]);
+    connect(ArrLblSym[k], &TPanel::clicked, this, [this, k] {
+      TPanel* l = ArrLblSym[k];
+      if (set_.GetMutexSym(l->property("mutex").toString())) return;
+      AddSelSym(QStringLiteral("0"), l->property("symid").toString(), l->text(), QStringLiteral("3"));
+    });
+  }
+  hints->addStretch(1);
+  auto* hintStrip = new QWidget(pnlEntry);
+  hintStrip->setFixedHeight(30);
+  hintStrip->setLayout(hints);
+  hints->setContentsMargins(0, 0, 0, 0);
+  ev->addWidget(hintStrip);
+
+  static const char* const names[] = {"pnlSym", "pnlTongue", "pnlPulse", "pnlDisease"};
+  static const char* const boxNames[] = {"edtSearch", "edtSearcTongue", "edtSearchPulse", "edtSearchDisease"};
+  for (size_t i = 0; i < rows.size(); ++i) {
+    auto* line = new QHBoxLayout;
+    line->setSpacing(4);
+    auto* cap = new QLabel(QString::fromUtf8(categories()[i].caption), pnlEntry);
+    cap->setFixedWidth(52);
+    cap->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    cap->setContentsMargins(0, 14, 0, 0);
+    cap->setStyleSheet(QStringLiteral("color: #037C6A; font-size: 15px; font-weight: bold;"));
+    cap->setCursor(Qt::PointingHandCursor);
+    cap->installEventFilter(this);
+    cap->setProperty("row", static_cast<int>(i));
+    rows[i] = new TChipRow(pnlEntry);
+    rows[i]->setObjectName(QString::fromLatin1(names[i]));
+    line->addWidget(cap);
+    line->addWidget(rows[i], 1);
+    ev->addLayout(line);
+    if (i + 1 < rows.size()) {
+      auto* rule = new QFrame(pnlEntry);
+      rule->setFixedHeight(1);
+      rule->setStyleSheet(QStringLiteral("background: #EEF2F1;"));
+      ev->addWidget(rule);
+    }
+    auto* box = new QLineEdit(rows[i]);
+    box->setObjectName(QString::fromLatin1(boxNames[i]));
+    box->setProperty("tag", QString::fromLatin1(categories()[i].classId));
+    box->setFixedSize(kBoxWidth, 28);
+    box->setMaxLength(100);
+    box->setStyleSheet(QStringLiteral("QLineEdit { border: none; border-bottom: 1px solid #9BB7B2; font-size: 14px; background: transparent; }"));
+    box->installEventFilter(this);
+    connect(box, &QLineEdit::textChanged, this, [this, box] { edtSymNameChange(box); });
+    searchBoxes[i] = box;
+    box->setVisible(i == 0);
+    connect(rows[i], &TChipRow::clicked, this, [this, i] { pnlRowClick(static_cast<Category>(i)); });
+  }
+  QLineEdit* prompt = searchBoxes[0];
+  prompt->setFixedWidth(kPromptWidth);
+  prompt->setText(QStringLiteral("输入汉字或拼音查询症状/病名/舌苔"));
+  prompt->setStyleSheet(prompt->styleSheet() + QStringLiteral("QLineEdit { color: #999; }"));
+  for (size_t i = 0; i < rows.size(); ++i) relayoutRow(static_cast<Category>(i));
+  ev->addStretch(1);
+  v->addWidget(pnlEntry, 1);
+  return column;
+}
+
+void TIdentifyPage::buildSearchPopup() {
+  pnlSearch = new QFrame(this);
+  pnlSearch->setObjectName(QStringLiteral("pnlSearch"));
+  pnlSearch->setStyleSheet(QStringLiteral("#pnlSearch { background: white; border: 1px solid #037C6A; border-radius: 4px; }"
+                                          "QListWidget { border: none; font-size: 14px; }"
+                                          "QListWidget::item { height: 26px; }"
+                                          "QListWidget::item:selected { background: #037C6A; color: white; }"));
+  auto* v = new QVBoxLayout(pnlSearch);
+  v->setContentsMargins(2, 2, 2, 2);
+  v->setSpacing(0);
+  edtSymName = new QLineEdit(pnlSearch);  // the free-text box lies under the list
+  edtSymName->setObjectName(QStringLiteral("edtSymName"));
+  edtSymName->hide();
+  LstSym = new QListWidget(pnlSearch);
+  LstSym->setObjectName(QStringLiteral("LstSym"));
+  lblCloseSrc = new TPanel(QStringLiteral("关闭"), pnlSearch);
+  lblCloseSrc->setObjectName(QStringLiteral("lblCloseSrc"));
+  lblCloseSrc->setStyleSheet(QStringLiteral("color: #1E63A7; background: transparent; padding: 2px 6px;"));
+  v->addWidget(LstSym, 1);
+  v->addWidget(lblCloseSrc, 0, Qt::AlignRight);
+  pnlSearch->resize(220, 300);
+  pnlSearch->hide();
+  connect(LstSym, &QListWidget::itemDoubleClicked, this, [this] { LstSymDblClick(); });
+  LstSym->installEventFilter(this);
+  connect(lblCloseSrc, &TPanel::clicked, this, &TIdentifyPage::closeSearchPopup);
+}
+
+// ---------------------------------------------------------------- selected findings
+
+QList<TSelSymFra*> TIdentifyPage::chips(Category c) const { return chipWidgets_[static_cast<size_t>(c)]; }
+
+void TIdentifyPage::relayoutRow(Category c) {
+  const size_t i = static_cast<size_t>(c);
+  QLineEdit* box = searchBoxes[i];
+  rows[i]->layoutChips(chipWidgets_[i], box->isVisible() || box == EdtTmp ? box : nullptr);
+}
+
+bool TIdentifyPage::categoryFull(const QString& classId) {
+  const QString message = set_.fullMessage(classId);
+  if (message.isEmpty()) return false;
+  messages_.showMessage(message);
+  return true;
+}
+
+void TIdentifyPage::AddSelSym(const QString& classId, const QString& id, const QString& name, const QString& gender,
+                              const QString& ids) {
+  Category c;
+  if (!categoryOf(classId, &c)) return;
+  if (categoryFull(classId)) return;
+  if (EdtTmp) {
+    EdtTmp->clear();
+    if (EdtTmp->width() != kBoxWidth) EdtTmp->setFixedWidth(kBoxWidth);
+  }
+  if (set_.AddSelSym(classId, id, name, gender, ids) != AddResult::Added) return;
+  const ChosenFinding& f = set_.items(c).last();
+  const size_t i = static_cast<size_t>(c);
+  auto* chip = new TSelSymFra(rows[i]);
+  chip->setObjectName(QStringLiteral("gb%1").arg(f.serial));
+  chip->id = id;
+  chip->ids = ids;
+  chip->gender = gender;
+  chip->classId = classId;
+  chip->setCaption(name);
+  chip->setPrimaryLook(f.primary);
+  chip->enableDeleteMenu();
+  connect(chip, &TSelSymFra::captionClicked, this, &TIdentifyPage::chipCaptionClicked);
+  connect(chip, &TSelSymFra::deleteRequested, this, &TIdentifyPage::chipDeleteRequested);
+  if (c == Category::Disease) {
+    chip->setAddIconVisible(true);
+    connect(chip, &TSelSymFra::addClicked, this, [this](TSelSymFra* ch) { SelectOption(ch->id); });
+  }
+  chipWidgets_[i] << chip;
+  relayoutRow(c);
+  if (c == Category::Disease) SelectOption(id);
+}
+
+void TIdentifyPage::Del(Category c, const QString& id) {
+  const size_t i = static_cast<size_t>(c);
+  if (!set_.Del(c, id)) return;
+  for (qsizetype k = 0; k < chipWidgets_[i].size(); ++k) {
+    if (chipWidgets_[i][k]->id == id) {
+      chipWidgets_[i].takeAt(k)->deleteLater();
+      break;
+    }
+  }
+  relayoutRow(c);
+}
+
+void TIdentifyPage::addFinding(const QString& classId, const QString& id, const QString& name, const QString& gender) {
+  Category c;
+  if (categoryOf(classId, &c)) EdtTmp = searchBoxes[static_cast<size_t>(c)];
+  AddSelSym(classId, id, name, gender);
+}
+
+void TIdentifyPage::removeFinding(const QString& classId, const QString& id) {
+  Category c;
+  if (categoryOf(classId, &c)) Del(c, id);
+}
+
+void TIdentifyPage::chipDeleteRequested(TSelSymFra* chip) {
+  Category c;
+  if (!categoryOf(chip->classId, &c)) return;
+  const QString id = chip->id;
+  Del(c, id);
+  forEachInquiry([&id](TSymOptionFrm* w) { w->unselectAnswer(id); });
+}
+
+void TIdentifyPage::chipCaptionClicked(TSelSymFra* chip) {
+  Category c;
+  if (!categoryOf(chip->classId, &c) || (c != Category::Symptom && c != Category::Disease)) return;
+  result->ClearResult();
+  const QString primary = set_.togglePrimary(c, chip->id);
+  for (Category k : {Category::Symptom, Category::Disease}) {
+    const auto& items = set_.items(k);
+    const auto& widgets = chipWidgets_[static_cast<size_t>(k)];
+    for (qsizetype n = 0; n < items.size() && n < widgets.size(); ++n) widgets[n]->setPrimaryLook(items[n].primary);
+  }
+  Ai(primary);
+}
+
+void TIdentifyPage::ClearSym() {
+  result->pnlViewMore->hide();
+  MZNO.clear();
+  set_.clear();
+  for (auto& list : chipWidgets_) {
+    qDeleteAll(list);
+    list.clear();
+  }
+  forEachInquiry([](TSymOptionFrm* w) { w->clearSelection(); });
+  edtPatName->blockSignals(true);
+  edtPatName->clear();
+  edtPatName->blockSignals(false);
+  edtAge->clear();
+  edtGender->setCurrentText(QString());
+  edtTel->clear();
+  PatId = QStringLiteral("0");
+  result->ClearResult();
+  for (size_t i = 0; i < rows.size(); ++i) searchBoxes[i]->setVisible(i == 0);
+  searchBoxes[0]->clear();
+  searchBoxes[0]->setFixedWidth(kBoxWidth);
+  for (size_t i = 0; i < rows.size(); ++i) relayoutRow(static_cast<Category>(i));
+}
+
+void TIdentifyPage::GetMed(QString* Disease, QString* Med, QString* SymIds) const {
+  *Disease = result->lblSyn->text();
+  *Med = set_.shownText();
+  *SymIds = set_.findingListText();
+}
+
+void TIdentifyPage::SetHintSym(const QList<HintRow>& hints) {
+  for (qsizetype k = 0; k < hints.size() && k < static_cast<qsizetype>(ArrLblSym.size()); ++k) {
+    TPanel* l = ArrLblSym[static_cast<size_t>(k)];
+    l->setText(hints[k].name);
+    l->setProperty("symid", hints[k].symid);
+    l->setProperty("mutex", hints[k].mutex);
+    l->show();
+    lblHintTitle->show();
+  }
+}
+
+void TIdentifyPage::ClearHintSym() {
+  lblHintTitle->hide();
+  for (TPanel* l : ArrLblSym) l->hide();
+}
+
+void TIdentifyPage::pnlRowClick(Category c) {
+  const size_t i = static_cast<size_t>(c);
+  for (size_t k = 0; k < searchBoxes.size(); ++k) searchBoxes[k]->setVisible(k == i);
+  QLineEdit* box = searchBoxes[i];
+  if (c == Category::Symptom && box->width() == kPromptWidth) {
+    box->setFixedWidth(kBoxWidth);
+    box->clear();
+  }
+  box->setStyleSheet(QStringLiteral("QLineEdit { border: none; border-bottom: 1px solid #9BB7B2; font-size: 14px; background: transparent; }"));
+  EdtTmp = box;
+  for (size_t k = 0; k < rows.size(); ++k) relayoutRow(static_cast<Category>(k));
+  box->setFocus();
+}
+
+// ---------------------------------------------------------------- search
+
+void TIdentifyPage::edtSymNameChange(QLineEdit* box) {
+  if (box == searchBoxes[0] && box->width() == kPromptWidth) return;  // the prompt text is not a search
+  EdtTmp = box;
+  const SearchOutcome out = search_.search(vocabulary_, box->text(), box->property("tag").toString());
+  if (out.action == SearchAction::HidePopup) {
+    pnlSearch->hide();
+    return;
+  }
+  if (out.action == SearchAction::KeepList) return;
+  LstSym->clear();
+  for (const SearchHit& hit : out.hits) {
+    auto* item = new QListWidgetItem(hit.name, LstSym);
+    item->setData(Qt::UserRole, hit.entry.id);
+    item->setData(Qt::UserRole + 1, hit.entry.classId);
+    item->setData(Qt::UserRole + 2, hit.entry.mutex);
+  }
+  placeSearchPopup(box);
+}
+
+void TIdentifyPage::placeSearchPopup(QLineEdit* box) {
+  const QPoint boxBottom = box->mapTo(this, QPoint(0, box->height()));
+  const QRect area(pnlEntry->mapTo(this, QPoint(0, 0)), pnlEntry->size());
+  int left = boxBottom.x() + 40;
+  if (left + pnlSearch->width() > area.right() - 5) left = area.right() - pnlSearch->width();
+  pnlSearch->move(left, boxBottom.y());
+  pnlSearch->show();
+  pnlSearch->raise();
+}
+
+void TIdentifyPage::closeSearchPopup() {
+  edtSymName->clear();
+  pnlSearch->hide();
+}
+
+void TIdentifyPage::LstSymDblClick() {
+  QListWidgetItem* item = LstSym->currentItem();
+  if (!item) {
+    // Nothing chosen: the run goes on with what is selected.
+    Ai(QString());
+    return;
+  }
+  const QString id = item->data(Qt::UserRole).toString();
+  const QString classId = item->data(Qt::UserRole + 1).toString();
+  const QString mutex = item->data(Qt::UserRole + 2).toString();
+  const QString name = item->text();
+  if (set_.GetMutexSym(mutex)) return;
+  if (categoryFull(classId)) return;
+  AddSelSym(classId, id, name, QString());
+  LstSym->clear();
+  search_.reset();
+  pnlSearch->hide();
+  if (EdtTmp) {
+    EdtTmp->clear();
+    EdtTmp->setFocus();
+  }
+  Ai(QString());
+}
+
+// ---------------------------------------------------------------- customer strip
+
+void TIdentifyPage::edtPatNameChange() {
+  if (!edtPatName->hasFocus()) return;
+  sgPat->clearContents();
+  const QList<CustomerRow> found =
+      searchCustomersByName(dm_, loginState().ShopId, edtPatName->text(), kCustomerRows, QDate::currentDate());
+  for (qsizetype r = 0; r < found.size(); ++r) {
+    const CustomerRow& c = found[r];
+    auto* idItem = new QTableWidgetItem(c.patId);
+    auto* nameItem = new QTableWidgetItem(QStringLiteral("%1　%2　%3岁").arg(c.name, c.gender, c.age));
+    nameItem->setData(Qt::UserRole, QStringList{c.patId, c.name, c.gender, c.age, c.tel});
+    sgPat->setItem(static_cast<int>(r), 0, idItem);
+    sgPat->setItem(static_cast<int>(r), 1, nameItem);
+  }
+  const QPoint below = edtPatName->mapTo(this, QPoint(0, edtPatName->height()));
+  pnlLst->move(below);
+  pnlLst->show();
+  pnlLst->raise();
+}
+
+void TIdentifyPage::sgPatDblClick(int row) {
+  QTableWidgetItem* item = sgPat->item(row, 1);
+  if (!item) return;
+  const QStringList data = item->data(Qt::UserRole).toStringList();
+  if (data.size() < 5 || data[1].isEmpty()) return;
+  PatId = data[0];
+  edtPatName->blockSignals(true);
+  edtPatName->setText(data[1]);
+  edtPatName->blockSignals(false);
+  edtGender->setCurrentText(data[2]);
+  edtAge->setText(data[3]);
+  edtTel->setText(data[4]);
+  MZNO = GetMZNO(QDateTime::currentDateTime(), loginState().ShopId);
+  lblClosePatLstClick();
+  result->pnlViewMore->show();
+}
+
+void TIdentifyPage::lblClosePatLstClick() {
+  pnlLst->hide();
+  sgPat->clearContents();
+}
+
+void TIdentifyPage::edtGenderOrAgeChange() {
+  Gender = inquiryGender(edtGender->currentText());
+  SetGynecology();
+}
+
+void TIdentifyPage::SetGynecology() {
+  const bool shown = leadingNumber(edtAge->text()) >= 11 && edtGender->currentText() == QStringLiteral("女");
+  if (mode_ == 1) pgSym->setTabVisible(2, shown);
+  if (mode_ == 1) pgSym->setCurrentIndex(0);
+}
+
+bool TIdentifyPage::gynecologyTabShown() const { return pgSym->isTabVisible(2); }
+
+// ---------------------------------------------------------------- modes and inquiry
+
+void TIdentifyPage::pnlMod1Click() {
+  mode_ = 1;
+  pnlMod1->setStyleSheet(QStringLiteral("color: #037C6A; font-weight: bold; font-size: 16px; border-bottom: 3px solid #037C6A;"));
+  pnlMod2->setStyleSheet(QStringLiteral("color: #222; font-size: 16px;"));
+  pgSym->tabBar()->show();
+  pgSym->setTabVisible(0, true);
+  pgSym->setTabVisible(1, true);
+  pgSym->setTabVisible(3, false);
+  pgSym->setCurrentIndex(0);
+  ClearSym();
+  SetGynecology();
+}
+
+void TIdentifyPage::pnlMod2Click() {
+  mode_ = 2;
+  pnlMod2->setStyleSheet(QStringLiteral("color: #037C6A; font-weight: bold; font-size: 16px; border-bottom: 3px solid #037C6A;"));
+  pnlMod1->setStyleSheet(QStringLiteral("color: #222; font-size: 16px;"));
+  pgSym->setTabVisible(3, true);
+  pgSym->setCurrentIndex(3);
+  for (int t : {0, 1, 2}) pgSym->setTabVisible(t, false);
+  pgSym->tabBar()->hide();
+  ClearSym();
+}
+
+TSymOptionFrm* TIdentifyPage::createDockedInquiry(QWidget* tab, const QString& title) {
+  auto* w = new TSymOptionFrm(*this, tab);
+  tab->layout()->addWidget(w);
+  w->CurrTabTitle = title;
+  w->show();
+  w->tmr1->start();
+  return w;
+}
+
+void TIdentifyPage::createFirstInquiryPage() {
+  if (!SymptomOptionFrm) SymptomOptionFrm = createDockedInquiry(tsSymptom, QStringLiteral("基础问诊"));
+}
+
+void TIdentifyPage::inquiryTabChanged(int index) {
+  if (index == 1 && !TongueOptionFrm) TongueOptionFrm = createDockedInquiry(tsTongue, QStringLiteral("舌脉"));
+  if (index == 2 && !GynecologyOptionFrm) GynecologyOptionFrm = createDockedInquiry(tsGynecology, QStringLiteral("妇科"));
+  if (index == 3 && !DiseaseOptionFrm) DiseaseOptionFrm = createDockedInquiry(tsDisease, QStringLiteral("疾病"));
+}
+
+void TIdentifyPage::SelectOption(const QString& diseaseId) {
+  if (!DisOptionFrm) {
+    DisOptionFrm = new TSymOptionFrm(*this, nullptr);
+    DisOptionFrm->makeFloating();
+  }
+  const QWidget* anchor = window();
+  DisOptionFrm->move(anchor->geometry().center() - QPoint(DisOptionFrm->width() / 2, DisOptionFrm->height() / 2));
+  DisOptionFrm->show();
+  DisOptionFrm->raise();
+  DisOptionFrm->GetSymptomHint(QString(), diseaseId);
+}
+
+void TIdentifyPage::forEachInquiry(const std::function<void(TSymOptionFrm*)>& f) {
+  for (TSymOptionFrm* w : {SymptomOptionFrm.data(), TongueOptionFrm.data(), GynecologyOptionFrm.data(),
+                           DiseaseOptionFrm.data(), DisOptionFrm.data()})
+    if (w) f(w);
+}
+
+void TIdentifyPage::showLoading(const QString& caption) {
+  if (mainFrm_) mainFrm_->showLoadingCaption(caption);
+}
+
+void TIdentifyPage::hideLoading() {
+  if (mainFrm_) mainFrm_->hideLoadingUnlessFailed();
+}
+
+// ---------------------------------------------------------------- the run
+
+void TIdentifyPage::showDietResult(int id, const QString& name, const QString& pre) {
+  result->SetName(id, name, pre, QString(), QString());
+}
+
+void TIdentifyPage::Ai(const QString& primaryId) {
+  result->ClearResult();
+  IdentificationInput input;
+  input.codes = set_.GetCodeList();
+  input.primaryId = primaryId;
+  input.genderBox = edtGender->currentText();
+  input.ageBox = edtAge->text();
+  // A matching diet rule of the primary finding shows its own result first.
+  const DietRuleStep dietRules = [this](const QString& primaryCode, const QString& symIds) {
+    const std::optional<DietRuleMatch> rule = GetFoodGrp(dm_, primaryCode, symIds);
+    if (!rule) return QString();
+    showDietResult(rule->id, rule->synName, rule->pre);
+    return rule->pre;
+  };
+  const auto index = indexCache_.indexFor(dm_.knowledge());
+  const Identification run = tcm::Ai(*index, dm_, input, dietRules);
+  if (run.outcome == IdentificationOutcome::Failed && run.error != lastRunError_) {
+    // A knowledge row that cannot be read is reported once; the screen stays usable.
+    lastRunError_ = run.error;
+    messages_.showMessage(QStringLiteral("辨识出错：%1").arg(run.error));
+  }
+  for (const TIll& r : run.shown) result->SetName(r.Id, r.Name, r.Pre, r.notRecommendFood, r.recommendFood);
+}
+
+// ---------------------------------------------------------------- events
+
+bool TIdentifyPage::eventFilter(QObject* watched, QEvent* event) {
+  if ((watched == Image1 || watched == Image2) && event->type() == QEvent::MouseButtonRelease) {
+    if (mainFrm_) (watched == Image1) ? mainFrm_->Image1Click() : mainFrm_->Image2Click();
+    return true;
+  }
+  if (event->type() == QEvent::MouseButtonRelease && watched->property("row").isValid()) {
+    pnlRowClick(static_cast<Category>(watched->property("row").toInt()));
+    return true;
+  }
+  auto* box = qobject_cast<QLineEdit*>(watched);
+  const bool isSearchBox = box && std::find(searchBoxes.begin(), searchBoxes.end(), box) != searchBoxes.end();
+  if (isSearchBox && event->type() == QEvent::MouseButtonPress && box == searchBoxes[0] &&
+      box->width() == kPromptWidth) {
+    // The prompt box: the first click shrinks it and clears the prompt.
+    box->setFixedWidth(kBoxWidth);
+    box->clear();
+    box->setStyleSheet(QStringLiteral("QLineEdit { border: none; border-bottom: 1px solid #9BB7B2; font-size: 14px; background: transparent; }"));
+    EdtTmp = box;
+    relayoutRow(Category::Symptom);
+  }
+  if (isSearchBox && event->type() == QEvent::KeyPress) {
+    auto* ke = static_cast<QKeyEvent*>(event);
+    if (box->hasSelectedText() && (ke->text() == QLatin1String(".") || ke->key() == Qt::Key_Backspace)) return true;
+    if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
+      if (LstSym->count() == 0) {
+        const QString free = edtSymName->text();
+        if (!free.isEmpty()) {
+          EdtTmp->setText(EdtTmp->text().isEmpty() ? free : EdtTmp->text() + QStringLiteral("，") + free);
+          edtSymName->clear();
+        }
+      } else if (LstSym->item(0)->text() == edtSymName->text()) {
+        LstSym->setCurrentRow(0);
+        LstSymDblClick();
+        return true;
+      }
+    }
+    if (ke->key() == Qt::Key_Down || ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
+      if (pnlSearch->isVisible()) {
+        LstSym->setFocus();
+        if (LstSym->count() > 0) LstSym->setCurrentRow(0);
+      }
+      return true;
+    }
+    if (ke->key() == Qt::Key_Escape) {
+      closeSearchPopup();
+      return true;
+    }
+  }
+  if (watched == LstSym && event->type() == QEvent::KeyPress) {
+    auto* ke = static_cast<QKeyEvent*>(event);
+    if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
+      LstSymDblClick();
+      return true;
+    }
+    if (ke->key() == Qt::Key_Escape) {
+      closeSearchPopup();
+      return true;
+    }
+  }
+  if (watched == edtPatName && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+    if (pnlLst->isVisible() && sgPat->item(0, 1)) {
+      sgPat->setFocus();
+      sgPat->setCurrentCell(0, 1);
+    }
+    return true;
+  }
+  if (watched == sgPat && event->type() == QEvent::KeyPress) {
+    auto* ke = static_cast<QKeyEvent*>(event);
+    if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
+      sgPatDblClick(sgPat->currentRow());
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace tcm::ui

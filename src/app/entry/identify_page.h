@@ -1,0 +1,165 @@
+#pragma once
+// The identification screen: inquiry tabs on the left, the customer strip and
+// the selected findings in the middle, the result panel on the right.
+#include <QPointer>
+#include <QWidget>
+#include <array>
+
+#include "engine/syndrome_engine.h"
+#include "entry/selected_set.h"
+#include "entry/sym_option_host.h"
+#include "entry/vocabulary.h"
+#include "entry/vocabulary_search.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QTabWidget;
+class QTableWidget;
+class QFrame;
+
+namespace tcm {
+class TDMServer;
+class Messages;
+}  // namespace tcm
+
+namespace tcm::ui {
+
+class TChipRow;
+class TPanel;
+class TResultPanel;
+class TSelSymFra;
+class TSymOptionFrm;
+class TMainFrm;
+
+class TIdentifyPage : public QWidget, public SymOptionHost {
+  Q_OBJECT
+ public:
+  TIdentifyPage(TDMServer& dm, Messages& messages, const AliasList& vocabulary, TMainFrm* mainFrm,
+                QWidget* parent = nullptr);
+  ~TIdentifyPage() override;
+
+  // Mode captions and inquiry tabs
+  TPanel* pnlMod1 = nullptr;
+  TPanel* pnlMod2 = nullptr;
+  QLabel* Image1 = nullptr;
+  QLabel* Image2 = nullptr;
+  QTabWidget* pgSym = nullptr;
+  QWidget* tsSymptom = nullptr;
+  QWidget* tsTongue = nullptr;
+  QWidget* tsGynecology = nullptr;
+  QWidget* tsDisease = nullptr;
+  QPointer<TSymOptionFrm> SymptomOptionFrm, TongueOptionFrm, GynecologyOptionFrm, DiseaseOptionFrm, DisOptionFrm;
+  // Customer strip
+  QLineEdit* edtPatName = nullptr;
+  QComboBox* edtGender = nullptr;
+  QLineEdit* edtAge = nullptr;
+  QLineEdit* edtTel = nullptr;
+  TPanel* pnlClear = nullptr;
+  QFrame* pnlLst = nullptr;
+  QTableWidget* sgPat = nullptr;
+  TPanel* lblClosePatLst = nullptr;
+  // Hints
+  QLabel* lblHintTitle = nullptr;
+  std::array<TPanel*, 8> ArrLblSym{};
+  // Selected findings
+  std::array<TChipRow*, 4> rows{};  // pnlSym, pnlTongue, pnlPulse, pnlDisease
+  std::array<QLineEdit*, 4> searchBoxes{};  // edtSearch, edtSearcTongue, edtSearchPulse, edtSearchDisease
+  QLineEdit* EdtTmp = nullptr;
+  QFrame* pnlSearch = nullptr;
+  QListWidget* LstSym = nullptr;
+  TPanel* lblCloseSrc = nullptr;
+  QLineEdit* edtSymName = nullptr;
+  QFrame* pnlEntry = nullptr;
+  // Result
+  TResultPanel* result = nullptr;
+
+  QString PatId;
+  QString MZNO;
+  QString Gender = QStringLiteral("1");
+
+  const SelectedSet& selected() const { return set_; }
+  // The chip widgets of a category in slot order.
+  QList<TSelSymFra*> chips(Category c) const;
+  // The identification run.
+  void Ai(const QString& primaryId);
+  void AddSelSym(const QString& classId, const QString& id, const QString& name, const QString& gender,
+                 const QString& ids = {});
+  void Del(Category c, const QString& id);
+  void ClearSym();
+  // Stored form of the set for a visit record.
+  void GetMed(QString* Disease, QString* Med, QString* SymIds) const;
+  void SetHintSym(const QList<HintRow>& hints);
+  void ClearHintSym();
+  // Picks line `row` of the search pop-up as a double click does.
+  void LstSymDblClick();
+  // The vocabulary's clear names are searched here; the search of the box that was typed in.
+  void edtSymNameChange(QLineEdit* box);
+  void pnlMod1Click();
+  void pnlMod2Click();
+  void pnlRowClick(Category c);
+  void sgPatDblClick(int row);
+  void lblClosePatLstClick();
+  // Shows "妇科" for women of 11 or more; "症状" becomes the active tab.
+  void SetGynecology();
+  bool gynecologyTabShown() const;
+  // After loading the vocabulary: create the first inquiry page.
+  void createFirstInquiryPage();
+
+  // SymOptionHost
+  TDMServer& database() override { return dm_; }
+  Messages& messageSink() override { return messages_; }
+  QString inquiryGenderCode() const override { return Gender; }
+  bool hasMutexConflict(const QString& mutex) const override { return set_.GetMutexSym(mutex); }
+  bool categoryFull(const QString& classId) override;
+  void addFinding(const QString& classId, const QString& id, const QString& name, const QString& gender) override;
+  void removeFinding(const QString& classId, const QString& id) override;
+  void showHints(const QList<HintRow>& hints) override { SetHintSym(hints); }
+  void clearHints() override { ClearHintSym(); }
+  QString derivedPrimaryId() const override { return set_.primaryId(); }
+  void runIdentification(const QString& primaryId) override { Ai(primaryId); }
+  void showLoading(const QString& caption) override;
+  void hideLoading() override;
+
+ Q_SIGNALS:
+  // Handed to the prescription editors when they exist.
+  void classicPrescriptionRequested(const QString& synName, const QString& preId, const QString& preName);
+  void dietPrescriptionRequested(const QString& preIds, const QString& syn, const QString& recommend,
+                                 const QString& notRecommend);
+  void visitRecordsRequested(int patId);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* buildInquiryColumn();
+  QWidget* buildEntryColumn();
+  QFrame* buildCustomerStrip();
+  void buildSearchPopup();
+  void relayoutRow(Category c);
+  void placeSearchPopup(QLineEdit* box);
+  void closeSearchPopup();
+  void chipCaptionClicked(TSelSymFra* chip);
+  void chipDeleteRequested(TSelSymFra* chip);
+  void SelectOption(const QString& diseaseId);
+  void edtPatNameChange();
+  void edtGenderOrAgeChange();
+  void inquiryTabChanged(int index);
+  TSymOptionFrm* createDockedInquiry(QWidget* tab, const QString& title);
+  void forEachInquiry(const std::function<void(TSymOptionFrm*)>& f);
+  void showDietResult(int id, const QString& name, const QString& pre);
+
+  TDMServer& dm_;
+  Messages& messages_;
+  const AliasList& vocabulary_;
+  TMainFrm* mainFrm_;
+  SelectedSet set_;
+  std::array<QList<TSelSymFra*>, 4> chipWidgets_;
+  VocabularySearch search_;
+  QString lastRunError_;
+  SyndromeIndexCache indexCache_;
+  int mode_ = 1;
+};
+
+}  // namespace tcm::ui
