@@ -18,7 +18,8 @@ PrescriptionSlots parsePrescriptionList(const QString& pre) {
   PrescriptionSlots slots;
   for (const QString& entry : t.split(QLatin1Char('}'))) {
     const QStringList fields = splitItems(entry, QLatin1Char(','));
-    if (fields.size() != 3) continue;
+    // An entry without an id or a name cannot be opened: it fills no slot.
+    if (fields.size() != 3 || fields[0].isEmpty() || fields[1].isEmpty()) continue;
     const PrescriptionEntry e{fields[0], fields[1], fields[2]};
     QList<PrescriptionEntry>& group = e.remark == QLatin1String("4") ? slots.classic : slots.diet;
     if (group.size() < 3) group << e;
