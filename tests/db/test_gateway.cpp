@@ -135,6 +135,20 @@ TEST_P(Gateway, NegativeFindingsFromTheLocalTable) {
   EXPECT_FALSE(error.isEmpty());
 }
 
+TEST_P(Gateway, ADroppedConnectionIsOpenedAgain) {
+  if (GetParam() != RemoteKind::Postgres) GTEST_SKIP() << "only a server connection can be dropped";
+  QSqlQuery* q = dm->GetDB(Sql("select pg_backend_pid()"), true);
+  ASSERT_TRUE(q && q->next());
+  const qint64 pid = q->value(0).toLongLong();
+  QString error;
+  ASSERT_TRUE(postgresAdminExec(QStringLiteral("select pg_terminate_backend(%1)").arg(pid), &error)) << error.toStdString();
+  q = dm->GetDB(Sql("select count(*) from shop"), true);
+  ASSERT_NE(q, nullptr);
+  ASSERT_TRUE(q->next());
+  EXPECT_EQ(q->value(0).toInt(), 2);
+  EXPECT_TRUE(messages.dbErrors.isEmpty());
+}
+
 INSTANTIATE_TEST_SUITE_P(BothDatabases, Gateway, ::testing::Values(RemoteKind::Sqlite, RemoteKind::Postgres),
                          remoteKindName);
 

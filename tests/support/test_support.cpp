@@ -50,6 +50,8 @@ bool adminExec(const QString& sql, QString* error) {
 
 }  // namespace
 
+bool postgresAdminExec(const QString& sql, QString* error) { return adminExec(sql, error); }
+
 PgDatabase::PgDatabase() {
   const QString admin = postgresAdminUrl();
   if (admin.isEmpty()) return;

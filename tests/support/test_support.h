@@ -38,6 +38,9 @@ class RecordingMessages : public Messages {
 // (TCM_TEST_PG); empty when none runs.
 QString postgresAdminUrl();
 
+// Runs one statement on the server's maintenance database (as its administrator).
+bool postgresAdminExec(const QString& sql, QString* error);
+
 // A fresh database on the loopback PostgreSQL server, dropped at the end.
 class PgDatabase {
  public:

@@ -96,16 +96,24 @@ bool TDMServer::openLocal() {
   return true;
 }
 
+bool TDMServer::remoteAlive() {
+  if (remoteDialect_.kind() == Dialect::Kind::Sqlite) return QFileInfo::exists(con1_.databaseName());
+  QSqlQuery ping(con1_);
+  return ping.exec(QStringLiteral("select 1"));
+}
+
 bool TDMServer::openRemote(bool reopen) {
   if (!configError_.isEmpty()) {
     lastError_ = configError_;
     return false;
   }
   if (reopen) {
-    // Ends every open remote result set; an open transaction is rolled back.
+    // Every earlier remote result set ends here. The connection itself is kept
+    // while it answers (a fresh PostgreSQL connection costs tens of
+    // milliseconds); one that no longer answers is closed and opened again.
     qryMsSql_.reset();
     qryMSSqlExec_.reset();
-    con1_.close();
+    if (con1_.isOpen() && !remoteAlive()) con1_.close();
   }
   if (con1_.isOpen()) return true;
   if (remoteDialect_.kind() == Dialect::Kind::Sqlite && !QFileInfo::exists(con1_.databaseName())) {

@@ -36,8 +36,8 @@ class TDMServer : public NegativeFindingSource {
 
   // Query operations: the open result set (before its first row; valid until the
   // next use of the same statement object), or nullptr after the failure has been
-  // shown in the plain message box. GetDB first closes and reopens the remote
-  // connection, whichever database it queries.
+  // shown in the plain message box. GetDB first makes sure the remote connection
+  // answers (reopening it when it does not), whichever database it queries.
   QSqlQuery* GetDB(const Sql& sql, bool webSql);
   QSqlQuery* GetDB1(const Sql& sql);
 
@@ -71,6 +71,7 @@ class TDMServer : public NegativeFindingSource {
  private:
   bool openLocal();
   bool openRemote(bool reopen);
+  bool remoteAlive();
   bool execute(QSqlQuery& stmt, const Dialect& dialect, const Sql& sql);
   QSqlQuery* runQuery(QSqlDatabase& db, std::unique_ptr<QSqlQuery>& stmt, const Dialect& dialect, const Sql& sql);
   bool runStatement(QSqlDatabase& db, std::unique_ptr<QSqlQuery>& stmt, const Dialect& dialect, const Sql& sql);
