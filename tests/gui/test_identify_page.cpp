@@ -1,0 +1,215 @@
+// The road of one identification on the seed knowledge base, driven through
+// the widgets: search, pick, chips, primary mark, result panel and slots.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "data/knowledge_loader.h"
+#include "entry/identify_page.h"
+#include "entry/sel_sym_fra.h"
+#include "entry/sym_option_frm.h"
+#include "login/login_state.h"
+#include "main_frm.h"
+#include "result/pre_name_frame.h"
+#include "result/result_panel.h"
+#include "test_support.h"
+#include "ui_kit.h"
+
+using namespace tcm;
+using namespace tcm::test;
+using namespace tcm::ui;
+
+namespace {
+
+class IdentifyPage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TCM_REQUIRE_FOLDER(folder);
+    loginState().clear();
+    loginState().ShopId = "1";
+    dm = folder.server(&messages);
+    main = std::make_unique<TMainFrm>(*dm, messages);
+    QSignalSpy loaded(main.get(), &TMainFrm::loadingFinished);
+    main->show();
+    ASSERT_TRUE(loaded.wait(3000));
+    page = main->tsAI;
+  }
+  void TearDown() override { loginState().clear(); }
+
+  // Types into the symptom box and picks the result named `name` with the keyboard.
+  void pick(const QString& keys, const QString& name, int box = 0) {
+    QLineEdit* edit = page->searchBoxes[static_cast<size_t>(box)];
+    if (box == 0 && edit->width() == 300) QTest::mouseClick(edit, Qt::LeftButton);
+    edit->setFocus();
+    edit->clear();  // a refused pick leaves its text in the box
+    // Chinese text arrives whole, as an input method commits it.
+    if (keys.toLatin1() == keys.toUtf8())
+      QTest::keyClicks(edit, keys);
+    else
+      edit->insert(keys);
+    ASSERT_TRUE(page->pnlSearch->isVisible()) << keys.toStdString();
+    const QList<QListWidgetItem*> found = page->LstSym->findItems(name, Qt::MatchExactly);
+    ASSERT_FALSE(found.isEmpty()) << name.toStdString();
+    page->LstSym->setCurrentItem(found.first());
+    QTest::keyClick(page->LstSym, Qt::Key_Return);
+  }
+  QStringList chipNames(Category c) {
+    QStringList names;
+    for (TSelSymFra* chip : page->chips(c)) names << chip->caption();
+    return names;
+  }
+
+  DataFolder folder{RemoteKind::Sqlite, true};
+  RecordingMessages messages;
+  std::unique_ptr<TDMServer> dm;
+  std::unique_ptr<TMainFrm> main;
+  TIdentifyPage* page = nullptr;
+};
+
+}  // namespace
+
+TEST_F(IdentifyPage, SearchPickAndSeeTheConstitutionWithItsPrescriptions) {
+  QLineEdit* prompt = page->searchBoxes[0];
+  EXPECT_EQ(prompt->text(), QStringLiteral("输入汉字或拼音查询症状/病名/舌苔"));
+  QTest::mouseClick(prompt, Qt::LeftButton);
+  EXPECT_EQ(prompt->width(), 70);
+  EXPECT_TRUE(prompt->text().isEmpty());
+  pick("xj", QStringLiteral("心悸"));
+  EXPECT_EQ(chipNames(Category::Symptom), QStringList{QStringLiteral("心悸")});
+  EXPECT_FALSE(page->pnlSearch->isVisible());
+  EXPECT_TRUE(prompt->text().isEmpty());
+  // One finding is not enough for a run.
+  EXPECT_TRUE(page->result->lblSyn->text().isEmpty());
+  pick("fl", QStringLiteral("乏力"));
+  pick("qd", QStringLiteral("气短"));
+  pick(QStringLiteral("舌淡"), QStringLiteral("舌淡"));
+  EXPECT_EQ(chipNames(Category::Tongue), QStringList{QStringLiteral("舌淡")});
+  EXPECT_EQ(page->result->lblSyn->text(), QStringLiteral("心气虚"));
+  int classic = 0, diet = 0;
+  for (TPreNameFrame* s : page->result->ArrPreHerName) classic += s->isVisibleTo(page) ? 1 : 0;
+  for (TPreNameFrame* s : page->result->ArrPreFoodName) diet += s->isVisibleTo(page) ? 1 : 0;
+  EXPECT_GE(classic, 1);
+  EXPECT_GE(diet, 1);
+  EXPECT_FALSE(page->result->ArrPreHerName[0]->preId().isEmpty());
+  EXPECT_TRUE(page->result->lblRecommend->text().endsWith(QStringLiteral("[详细]")));
+  // The advice text opens its full text in the message box.
+  QTest::mouseClick(page->result->lblRecommend, Qt::LeftButton);
+  ASSERT_EQ(messages.messages.size(), 1);
+  EXPECT_EQ(messages.messages[0], page->result->recommendFull());
+  EXPECT_TRUE(messages.dbErrors.isEmpty());
+}
+
+TEST_F(IdentifyPage, CapacityMessagesAndSilentRefusals) {
+  for (int i = 0; i < 30; ++i) page->AddSelSym("0", QString::number(20000 + i), QStringLiteral("症%1").arg(i), "3");
+  EXPECT_TRUE(messages.messages.isEmpty());
+  page->AddSelSym("0", "29999", QStringLiteral("多一个"), "3");
+  EXPECT_EQ(messages.messages, QStringList{"症状数量不能超过30个"});
+  EXPECT_EQ(page->chips(Category::Symptom).size(), 30);
+  page->ClearSym();
+  EXPECT_TRUE(page->chips(Category::Symptom).isEmpty());
+  messages.clear();
+  // 怕热 excludes 怕冷: the pick adds nothing, says nothing and runs nothing.
+  pick("pl", QStringLiteral("怕冷"));
+  pick("pr", QStringLiteral("怕热"));
+  EXPECT_EQ(chipNames(Category::Symptom), QStringList{QStringLiteral("怕冷")});
+  EXPECT_TRUE(messages.messages.isEmpty());
+  // A duplicate is refused silently as well.
+  pick("pl", QStringLiteral("怕冷"));
+  EXPECT_EQ(page->chips(Category::Symptom).size(), 1);
+  // A second disease is refused with its message.
+  page->AddSelSym("8", "81111", QStringLiteral("甲病"), "3");
+  page->AddSelSym("8", "81112", QStringLiteral("乙病"), "3");
+  EXPECT_EQ(messages.messages, QStringList{"疾病只能选择1个"});
+}
+
+TEST_F(IdentifyPage, PrimaryMarkAndDiseaseChip) {
+  pick("xj", QStringLiteral("心悸"));
+  pick("fl", QStringLiteral("乏力"));
+  TSelSymFra* first = page->chips(Category::Symptom)[0];
+  TSelSymFra* second = page->chips(Category::Symptom)[1];
+  QTest::mouseClick(first->lblName, Qt::LeftButton);
+  EXPECT_TRUE(first->hasPrimaryLook());
+  QTest::mouseClick(second->lblName, Qt::LeftButton);
+  EXPECT_FALSE(first->hasPrimaryLook());
+  EXPECT_TRUE(second->hasPrimaryLook());
+  EXPECT_EQ(page->selected().primaryId(), second->id);
+  QTest::mouseClick(second->lblName, Qt::LeftButton);
+  EXPECT_FALSE(second->hasPrimaryLook());
+  EXPECT_EQ(page->selected().primaryId(), QString());
+  // A disease chip starts marked and opens the questions of the disease.
+  page->AddSelSym("8", "81111", QStringLiteral("失眠"), "3");
+  ASSERT_EQ(page->chips(Category::Disease).size(), 1);
+  EXPECT_TRUE(page->chips(Category::Disease)[0]->hasPrimaryLook());
+  ASSERT_TRUE(page->DisOptionFrm);
+  EXPECT_TRUE(page->DisOptionFrm->isVisible());
+  page->DisOptionFrm->hide();
+}
+
+TEST_F(IdentifyPage, ChipMenuRemovalClearAndStoredForm) {
+  pick("xj", QStringLiteral("心悸"));
+  pick("fl", QStringLiteral("乏力"));
+  pick("qd", QStringLiteral("气短"));
+  QString disease, med, symIds;
+  page->GetMed(&disease, &med, &symIds);
+  EXPECT_EQ(disease, page->result->lblSyn->text());
+  EXPECT_EQ(med, QStringLiteral("心悸，乏力，气短"));
+  EXPECT_EQ(symIds.split('|').size(), 3);
+  // Removing from the chip menu closes the gap and runs nothing.
+  const QString before = page->result->lblSyn->text();
+  Q_EMIT page->chips(Category::Symptom)[0]->deleteRequested(page->chips(Category::Symptom)[0]);
+  EXPECT_EQ(chipNames(Category::Symptom), (QStringList{QStringLiteral("乏力"), QStringLiteral("气短")}));
+  EXPECT_EQ(page->result->lblSyn->text(), before);
+  QTest::mouseClick(page->pnlClear, Qt::LeftButton);
+  for (Category c : {Category::Symptom, Category::Tongue, Category::Pulse, Category::Disease})
+    EXPECT_TRUE(page->chips(c).isEmpty());
+  EXPECT_TRUE(page->result->lblSyn->text().isEmpty());
+  EXPECT_EQ(page->PatId, "0");
+  EXPECT_TRUE(page->MZNO.isEmpty());
+}
+
+TEST_F(IdentifyPage, GenderAndAgeDriveTheGynaecologyTab) {
+  EXPECT_EQ(page->Gender, "1");
+  page->edtGender->setCurrentText(QStringLiteral("女"));
+  page->edtAge->setText("10");
+  EXPECT_FALSE(page->gynecologyTabShown());
+  EXPECT_EQ(page->Gender, "2");
+  page->edtAge->setText("11");
+  EXPECT_TRUE(page->gynecologyTabShown());
+  EXPECT_EQ(page->pgSym->currentIndex(), 0);
+  page->edtGender->setCurrentText(QStringLiteral("男"));
+  EXPECT_FALSE(page->gynecologyTabShown());
+  EXPECT_EQ(page->Gender, "1");
+}
+
+TEST_F(IdentifyPage, OddSearchTextNeverBreaksTheScreen) {
+  QLineEdit* box = page->searchBoxes[0];
+  QTest::mouseClick(box, Qt::LeftButton);
+  for (const QString& text : {QStringLiteral("'"), QStringLiteral("%"), QStringLiteral("_"), QStringLiteral("\"x\""),
+                              QString(300, QLatin1Char('a')), QStringLiteral("abc")}) {
+    box->setText(text);
+    box->clear();
+  }
+  page->edtPatName->setFocus();
+  QTest::keyClicks(page->edtPatName, "%_'");
+  EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(",").toStdString();
+  EXPECT_TRUE(page->chips(Category::Symptom).isEmpty());
+}
+
+TEST_F(IdentifyPage, UnreadableKnowledgeRowIsReportedOnce) {
+  // A module text whose segment is not "digit, two digits, codes" ends the run.
+  ASSERT_TRUE(dm->ExecMSSql(Sql("update syn_food set SymModIdStr = ? where ID = 1", {"x15"})));
+  ASSERT_EQ(LoadData(*dm), LoadResult::Loaded);
+  messages.clear();
+  pick("xj", QStringLiteral("心悸"));
+  pick("fl", QStringLiteral("乏力"));
+  pick("qd", QStringLiteral("气短"));
+  const qsizetype reports = messages.messages.size();
+  EXPECT_GE(reports, 1);
+  pick("zh", QStringLiteral("自汗"));
+  EXPECT_EQ(messages.messages.size(), reports);
+  EXPECT_EQ(page->chips(Category::Symptom).size(), 4);
+}
