@@ -674,14 +674,8 @@ void TIdentifyPage::inquiryTabChanged(int index) {
 }
 
 void TIdentifyPage::SelectOption(const QString& diseaseId) {
-  if (!DisOptionFrm) {
-    DisOptionFrm = new TSymOptionFrm(*this, nullptr);
-    DisOptionFrm->makeFloating();
-  }
-  const QWidget* anchor = window();
-  DisOptionFrm->move(anchor->geometry().center() - QPoint(DisOptionFrm->width() / 2, DisOptionFrm->height() / 2));
-  DisOptionFrm->show();
-  DisOptionFrm->raise();
+  if (!DisOptionFrm) DisOptionFrm = new TSymOptionFrm(*this, window(), TSymOptionFrm::Mode::Floating);
+  DisOptionFrm->showCenteredOver(window());
   DisOptionFrm->GetSymptomHint(QString(), diseaseId);
 }
 

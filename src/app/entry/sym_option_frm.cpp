@@ -49,11 +49,10 @@ bool isCountedCategory(const QString& classId) {
 }  // namespace
 
 TSymOptionFrm::TSymOptionFrm(SymOptionHost& host, QWidget* parent, Mode mode) : QWidget(parent), host_(host) {
-  arrPnl = {QStringLiteral("基础问诊"), QStringLiteral("舌脉"), QStringLiteral("脉"),       QStringLiteral("面部"),
-            QStringLiteral("眼部"),     QStringLiteral("耳部"), QStringLiteral("鼻部"),     QStringLiteral("口腔"),
-            QStringLiteral("咽部"),     QStringLiteral("颈肩背腰"), QStringLiteral("胸部"), QStringLiteral("上腹"),
-            QStringLiteral("下腹"),     QStringLiteral("上肢"), QStringLiteral("妇科"),     QStringLiteral("疾病"),
-            QStringLiteral("男科"),     QStringLiteral("妇科")};
+  // Topic captions in the order of the topic buttons ("妇科" appears twice).
+  for (const char* caption : {"基础问诊", "舌脉", "脉", "面部", "眼部", "耳部", "鼻部", "口腔", "咽部", "颈肩背腰", "胸部",
+                              "上腹", "下腹", "上肢", "妇科", "疾病", "男科", "妇科"})
+    arrPnl << QString::fromUtf8(caption);
 
   auto* root = new QVBoxLayout(this);
   root->setContentsMargins(0, 0, 0, 0);

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 #include "entry/inquiry.h"
@@ -14,7 +15,6 @@
 class QFrame;
 class QLabel;
 class QScrollArea;
-class QTimer;
 
 namespace tcm::ui {
 
