@@ -16,5 +16,6 @@ int cmdInitDb(const DbSettings& settings, const QStringList& args, Io io);
 int cmdCipher(const QStringList& args, Io io);
 int cmdEngine(const DbSettings& settings, const QStringList& args, Io io);
 int cmdIdentify(const DbSettings& settings, const QStringList& args, Io io);
+int cmdCheckKb(const QStringList& args, Io io);
 
 }  // namespace tcm::cli

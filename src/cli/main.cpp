@@ -23,6 +23,9 @@ const char* const kUsage =
     "                          无主诉），每个结果一行，制表符分隔：编号、名称、得分、匹配数、模块标志、来源、模块方剂\n"
     "  identify [--gender 男|女] [--age 岁数] [--primary 名称] 名称…\n"
     "                          按主窗口的方式辨识词库中的症状、舌象、脉象、疾病名称，输出格式同 engine\n"
+    "  check-kb [--seed 目录] [--cases 病例文件]\n"
+    "                          检查知识库文本（默认为程序内置的一份）：编码、方剂、药材、问诊与规则的引用，\n"
+    "                          每个证型与每个教材病例都能辨出；有问题时逐行列出并以状态 1 退出\n"
     "  help [命令]             显示本说明\n"
     "\n"
     "数据目录：--data 或环境变量 TCM_DATA_DIR，默认为当前目录（loc.db、fm.db、set.ini、PR）。\n"
@@ -48,6 +51,7 @@ int main(int argc, char** argv) {
   if (command == QLatin1String("cipher")) return tcm::cli::cmdCipher(args, io);
   if (command == QLatin1String("engine")) return tcm::cli::cmdEngine(settings, args, io);
   if (command == QLatin1String("identify")) return tcm::cli::cmdIdentify(settings, args, io);
+  if (command == QLatin1String("check-kb")) return tcm::cli::cmdCheckKb(args, io);
   err << "未知命令：" << command << "\n\n" << kUsage;
   return 2;
 }

@@ -379,6 +379,7 @@ void readInquiryPages(const QString& folder, SeedKnowledgeBase* kb, QStringList*
   const CsvTable t = parseCsv(readText(folder + QLatin1Char('/') + file, problems));
   if (!hasColumns(t, file, {QStringLiteral("class"), QStringLiteral("title"), QStringLiteral("name")}, problems)) return;
   QStringList pages;
+  QString currentPage;
   QHash<QString, int> headings, answers;
   QHash<QString, QString> currentTitle;
   QHash<QString, QSet<int>> onPage;
@@ -392,11 +393,15 @@ void readInquiryPages(const QString& folder, SeedKnowledgeBase* kb, QStringList*
       *problems << where + QStringLiteral("：缺少页面名称");
       continue;
     }
-    if (pages.isEmpty() || pages.last() != row.page) {
-      if (pages.contains(row.page)) *problems << where + QStringLiteral("：页面“%1”的行应写在一起").arg(row.page);
-      if (pages.isEmpty() && row.page != QLatin1String(kFirstInquiryPage))
-        *problems << where + QStringLiteral("：第一个页面应为“%1”").arg(QLatin1String(kFirstInquiryPage));
-      pages << row.page;
+    if (row.page != currentPage) {
+      if (pages.contains(row.page)) {
+        *problems << where + QStringLiteral("：页面“%1”的行应写在一起").arg(row.page);
+      } else {
+        if (pages.isEmpty() && row.page != QString::fromUtf8(kFirstInquiryPage))
+          *problems << where + QStringLiteral("：第一个页面应为“%1”").arg(QString::fromUtf8(kFirstInquiryPage));
+        pages << row.page;
+      }
+      currentPage = row.page;
     }
     if (name.isEmpty()) {
       if (row.title.isEmpty()) *problems << where + QStringLiteral("：标题行缺少标题");
@@ -438,6 +443,7 @@ void readDiseaseQuestions(const QString& folder, SeedKnowledgeBase* kb, QStringL
   const CsvTable t = parseCsv(readText(folder + QLatin1Char('/') + file, problems));
   if (!hasColumns(t, file, {QStringLiteral("disease"), QStringLiteral("title"), QStringLiteral("name")}, problems)) return;
   QList<int> order;
+  int currentDisease = 0;
   QHash<int, int> rows, answers;
   QHash<int, QSet<int>> asked;
   for (qsizetype r = 0; r < t.rows.size(); ++r) {
@@ -448,9 +454,12 @@ void readDiseaseQuestions(const QString& folder, SeedKnowledgeBase* kb, QStringL
       *problems << where + QStringLiteral("：“%1”不是词表中的疾病").arg(diseaseName);
       continue;
     }
-    if (order.isEmpty() || order.last() != disease->id) {
-      if (order.contains(disease->id)) *problems << where + QStringLiteral("：“%1”的问题应写在一起").arg(diseaseName);
-      order << disease->id;
+    if (disease->id != currentDisease) {
+      if (order.contains(disease->id))
+        *problems << where + QStringLiteral("：“%1”的问题应写在一起").arg(diseaseName);
+      else
+        order << disease->id;
+      currentDisease = disease->id;
     }
     SeedInquiryRow row;
     row.diseaseId = disease->id;
