@@ -234,7 +234,7 @@ std::optional<qint64> TDMServer::InsertAndGetId(const Sql& insert, const QString
   return v;
 }
 
-bool TDMServer::negativeOf(const QString& chunk, std::optional<QString>* code, QString* error) {
+bool TDMServer::lookUpImplied(const QString& chunk, std::optional<QString>* code, QString* error) {
   const auto hit = negativeCache_.constFind(chunk);
   if (hit != negativeCache_.constEnd()) {
     *code = *hit;
@@ -261,28 +261,6 @@ bool TDMServer::negativeOf(const QString& chunk, std::optional<QString>* code, Q
   Qry1_.reset();
   negativeCache_.insert(chunk, found);
   *code = found;
-  return true;
-}
-
-bool TDMServer::GetNegativeSymptomId(const QString& SymIds, const QStringList& CodeLst, QStringList* out,
-                                     QString* error) {
-  out->clear();
-  const QStringList groups = splitItems(SymIds, QLatin1Char('-'));
-  for (const QString& group : groups) {
-    QString remembered;
-    for (qsizetype at = 0; at < group.size(); at += 5) {
-      const QString chunk = group.mid(at, 5);
-      if (CodeLst.contains(fmt(chunk))) {
-        remembered.clear();
-        break;
-      }
-      remembered = chunk;
-    }
-    if (remembered.isEmpty()) continue;
-    std::optional<QString> code;
-    if (!negativeOf(remembered, &code, error)) return false;
-    if (code && !CodeLst.contains(*code)) out->append(*code);
-  }
   return true;
 }
 

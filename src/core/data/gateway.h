@@ -50,11 +50,6 @@ class TDMServer : public NegativeFindingSource {
   // Inserts one row and reads back the id the database assigned; nullopt on failure (silent).
   std::optional<qint64> InsertAndGetId(const Sql& insert, const QString& idColumn, bool webSql);
 
-  // Negative findings for the groups of `SymIds` that `CodeLst` does not satisfy.
-  // Returns false (with `error`) when the local lookup fails.
-  [[nodiscard]] bool GetNegativeSymptomId(const QString& SymIds, const QStringList& CodeLst, QStringList* out,
-                                          QString* error) override;
-
   // Id of the herb catalogue row with exactly this name: "0" when the query
   // failed, empty when there is no such herb.
   QString getHerbId(const QString& herName);
@@ -77,7 +72,7 @@ class TDMServer : public NegativeFindingSource {
   bool runStatement(QSqlDatabase& db, std::unique_ptr<QSqlQuery>& stmt, const Dialect& dialect, const Sql& sql);
   void reportDbError(const QString& text);
   // Cached lookup of the local negative-finding table: nullopt code when absent.
-  [[nodiscard]] bool negativeOf(const QString& chunk, std::optional<QString>* code, QString* error);
+  [[nodiscard]] bool lookUpImplied(const QString& chunk, std::optional<QString>* code, QString* error) override;
 
   DbSettings settings_;
   Messages* messages_;

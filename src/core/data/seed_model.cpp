@@ -676,29 +676,15 @@ SeedNegativeFindings::SeedNegativeFindings(const QList<QPair<int, int>>& rows) {
   for (const auto& [finding, implied] : rows) implied_.insert(fmtId(finding), fmtId(implied));
 }
 
-bool SeedNegativeFindings::GetNegativeSymptomId(const QString& SymIds, const QStringList& CodeLst, QStringList* out,
-                                                QString* error) {
-  out->clear();
-  for (const QString& group : splitItems(SymIds, QLatin1Char('-'))) {
-    QString remembered;
-    for (qsizetype at = 0; at < group.size(); at += 5) {
-      const QString chunk = group.mid(at, 5);
-      if (CodeLst.contains(fmt(chunk))) {
-        remembered.clear();
-        break;
-      }
-      remembered = chunk;
-    }
-    if (remembered.isEmpty()) continue;
-    bool numeric = false;
-    remembered.toLongLong(&numeric);
-    if (!numeric) {
-      *error = QStringLiteral("阴性症状编码无效：%1").arg(remembered);
-      return false;
-    }
-    const auto it = implied_.constFind(fmt(QString::number(remembered.toLongLong())));
-    if (it != implied_.constEnd() && !CodeLst.contains(*it)) out->append(*it);
+bool SeedNegativeFindings::lookUpImplied(const QString& code, std::optional<QString>* implied, QString* error) {
+  bool numeric = false;
+  const qint64 id = code.toLongLong(&numeric);
+  if (!numeric) {
+    *error = QStringLiteral("阴性症状编码无效：%1").arg(code);
+    return false;
   }
+  const auto it = implied_.constFind(fmtId(id));
+  *implied = it == implied_.constEnd() ? std::nullopt : std::optional<QString>(*it);
   return true;
 }
 

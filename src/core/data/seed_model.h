@@ -120,8 +120,9 @@ struct SeedKnowledgeBase {
 class SeedNegativeFindings : public NegativeFindingSource {
  public:
   explicit SeedNegativeFindings(const QList<QPair<int, int>>& rows);
-  [[nodiscard]] bool GetNegativeSymptomId(const QString& SymIds, const QStringList& CodeLst, QStringList* out,
-                                          QString* error) override;
+
+ protected:
+  [[nodiscard]] bool lookUpImplied(const QString& code, std::optional<QString>* implied, QString* error) override;
 
  private:
   QHash<QString, QString> implied_;  // 5-digit code -> 5-digit code
