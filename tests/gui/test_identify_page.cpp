@@ -5,7 +5,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTabWidget>
+#include <QApplication>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QWheelEvent>
 #include <QTest>
 
 #include "data/knowledge_loader.h"
@@ -212,4 +216,48 @@ TEST_F(IdentifyPage, UnreadableKnowledgeRowIsReportedOnce) {
   pick("zh", QStringLiteral("自汗"));
   EXPECT_EQ(messages.messages.size(), reports);
   EXPECT_EQ(page->chips(Category::Symptom).size(), 4);
+}
+
+namespace {
+
+TSelSymFra* visibleAnswer(TSymOptionFrm* w, const std::function<bool(TSelSymFra*)>& pred) {
+  for (TSelSymFra* b : w->ArrSelSym)
+    if (b->isVisibleTo(w) && pred(b)) return b;
+  return nullptr;
+}
+
+}  // namespace
+
+TEST_F(IdentifyPage, AnsweringTheFirstInquiryPage) {
+  TSymOptionFrm* inquiry = page->SymptomOptionFrm;
+  ASSERT_NE(inquiry, nullptr);
+  QTest::qWait(50);  // the page loads from its own timer
+  TSelSymFra* cold = visibleAnswer(inquiry, [](TSelSymFra* b) { return b->caption() == QStringLiteral("怕冷"); });
+  TSelSymFra* tired = visibleAnswer(inquiry, [](TSelSymFra* b) { return b->caption() == QStringLiteral("乏力"); });
+  TSelSymFra* female = visibleAnswer(inquiry, [](TSelSymFra* b) { return b->gender == "2"; });
+  ASSERT_TRUE(cold && tired && female);
+  // Before the gender box is filled the customer counts as male: a women's answer is refused.
+  QTest::mouseClick(female->lblName, Qt::LeftButton);
+  EXPECT_EQ(messages.messages, QStringList{"性别与症状矛盾，不能添加"});
+  EXPECT_TRUE(page->chips(Category::Symptom).isEmpty());
+  QTest::mouseClick(cold->lblName, Qt::LeftButton);
+  QTest::mouseClick(tired->lblName, Qt::LeftButton);
+  EXPECT_EQ(chipNames(Category::Symptom), (QStringList{QStringLiteral("怕冷"), QStringLiteral("乏力")}));
+  EXPECT_TRUE(cold->isSelected());
+  EXPECT_FALSE(page->result->lblSyn->text().isEmpty());
+  // Clicking a selected answer removes its finding again.
+  QTest::mouseClick(cold->lblName, Qt::LeftButton);
+  EXPECT_EQ(chipNames(Category::Symptom), QStringList{QStringLiteral("乏力")});
+  EXPECT_FALSE(cold->isSelected());
+  // Removing a chip from its menu shows the answer as not selected.
+  QTest::mouseClick(cold->lblName, Qt::LeftButton);
+  TSelSymFra* chip = page->chips(Category::Symptom).last();
+  Q_EMIT chip->deleteRequested(chip);
+  EXPECT_FALSE(cold->isSelected());
+  // A wheel turn outside the page's own area scrolls the active inquiry page.
+  const int before = inquiry->cbSelSym->verticalScrollBar()->value();
+  QWheelEvent wheel(QPointF(5, 5), page->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(page, &wheel);
+  EXPECT_GT(inquiry->cbSelSym->verticalScrollBar()->value(), before);
 }

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "customer/customer_search.h"
 #include "data/gateway.h"
@@ -677,6 +678,26 @@ void TIdentifyPage::SelectOption(const QString& diseaseId) {
   if (!DisOptionFrm) DisOptionFrm = new TSymOptionFrm(*this, window(), TSymOptionFrm::Mode::Floating);
   DisOptionFrm->showCenteredOver(window());
   DisOptionFrm->GetSymptomHint(QString(), diseaseId);
+}
+
+TSymOptionFrm* TIdentifyPage::activeInquiry() const {
+  switch (pgSym->currentIndex()) {
+    case 0:
+      return SymptomOptionFrm;
+    case 1:
+      return TongueOptionFrm;
+    case 2:
+      return GynecologyOptionFrm;
+    case 3:
+      return DiseaseOptionFrm;
+    default:
+      return nullptr;
+  }
+}
+
+void TIdentifyPage::wheelEvent(QWheelEvent* e) {
+  if (TSymOptionFrm* w = activeInquiry()) w->scrollStep(e->angleDelta().y() < 0);
+  e->accept();
 }
 
 void TIdentifyPage::forEachInquiry(const std::function<void(TSymOptionFrm*)>& f) {

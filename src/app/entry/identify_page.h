@@ -131,6 +131,9 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A wheel turn anywhere on the screen scrolls the active inquiry page (the
+  // page's own area scrolls itself and does not pass the turn on).
+  void wheelEvent(QWheelEvent* e) override;
 
  private:
   QWidget* buildInquiryColumn();
@@ -147,6 +150,7 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   void edtGenderOrAgeChange();
   void inquiryTabChanged(int index);
   TSymOptionFrm* createDockedInquiry(QWidget* tab, const QString& title);
+  TSymOptionFrm* activeInquiry() const;
   void forEachInquiry(const std::function<void(TSymOptionFrm*)>& f);
   void showDietResult(int id, const QString& name, const QString& pre);
 
