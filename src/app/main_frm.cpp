@@ -214,6 +214,7 @@ void TMainFrm::tmr1Timer() {
   if (LoadData(dm_) == LoadResult::RowsFailed) {
     failed = true;
   } else {
+    tsAI->prepareKnowledge();
     setLoadCaption(QStringLiteral("  正在读取【中药价格】数据..."));
     GetHerbPriceList(dm_, loginState().ShopId, &LstHerbPrice);
   }
@@ -245,6 +246,7 @@ void TMainFrm::lblReloadClick() {
     messages_.showMessage(QStringLiteral("读取系统数据时出错，请检查网络是否正常"));
     return;
   }
+  tsAI->prepareKnowledge();
   setLoadCaption(QStringLiteral("正在读取症状数据..."));
   setLoadCaption(QStringLiteral("正在读取中药价格数据..."));
   GetHerbPriceList(dm_, loginState().ShopId, &LstHerbPrice);

@@ -10,18 +10,6 @@
 namespace tcm::cli {
 namespace {
 
-// Database failures are written to the error stream as they happen.
-class ErrorStreamMessages : public Messages {
- public:
-  explicit ErrorStreamMessages(QTextStream& err) : err_(err) {}
-  void showMessage(const QString& text) override { err_ << text << "\n"; }
-  void showDbError(const QString& text) override { err_ << text << "\n"; }
-  bool askOkCancel(const QString&, const QString&) override { return false; }
-
- private:
-  QTextStream& err_;
-};
-
 struct EngineOptions {
   bool hasCodes = false;
   QStringList codes;

@@ -4,23 +4,13 @@
 #include "data/gateway.h"
 #include "data/knowledge_loader.h"
 #include "engine/identification.h"
+#include "entry/selected_set.h"
 #include "entry/vocabulary.h"
+#include "result/recommendations.h"
 #include "messages.h"
 
 namespace tcm::cli {
 namespace {
-
-// Database failures are written to the error stream as they happen.
-class ErrorStreamMessages : public Messages {
- public:
-  explicit ErrorStreamMessages(QTextStream& err) : err_(err) {}
-  void showMessage(const QString& text) override { err_ << text << "\n"; }
-  void showDbError(const QString& text) override { err_ << text << "\n"; }
-  bool askOkCancel(const QString&, const QString&) override { return false; }
-
- private:
-  QTextStream& err_;
-};
 
 struct IdentifyOptions {
   QString gender;
@@ -56,74 +46,13 @@ QString readIdentifyOptions(const QStringList& args, IdentifyOptions* o) {
   return {};
 }
 
-// The categories of the selected set, their capacities and the message when full.
-struct Category {
-  const char* classId;
-  int capacity;
-  const char* fullMessage;
-};
-const Category kCategories[] = {{kClassSymptom, 30, "症状数量不能超过30个"},
-                                {kClassTongue, 20, "舌苔及舌质数量不能超过20个"},
-                                {kClassPulse, 10, "脉象数量不能超过10个"},
-                                {kClassDisease, 1, "疾病只能选择1个"}};
-
-const Category* categoryOf(const QString& classId) {
-  for (const Category& c : kCategories)
-    if (classId == QLatin1String(c.classId)) return &c;
-  return nullptr;
+// A matching diet rule in the columns of a result, as the panel shows it:
+// score 100, count 0, flag 0, FromType 0 (a rule, not the engine), no module prescription.
+QString dietRuleLine(const DietRuleMatch& rule) {
+  return QStringList{QString::number(rule.id), rule.synName, QStringLiteral("100"), QStringLiteral("0"),
+                     QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")}
+      .join(QLatin1Char('\t'));
 }
-
-// The selected findings, added by the rules of a pick from the search.
-class Selection {
- public:
-  enum class Added { Yes, Duplicate, Excluded };
-
-  // False with `problem` when the finding cannot be selected at all.
-  bool add(const TAliease& entry, Added* added, QString* problem) {
-    const Category* category = categoryOf(entry.classId);
-    if (!category) {
-      *problem = QStringLiteral("类别为 %1 的条目不能选择：%2").arg(entry.classId, entry.name);
-      return false;
-    }
-    if (excludedBy(entry.mutex)) {
-      *added = Added::Excluded;
-      return true;
-    }
-    if (countOf(entry.classId) >= category->capacity) {
-      *problem = QString::fromUtf8(category->fullMessage);
-      return false;
-    }
-    for (const SelectedFinding& f : chips_) {
-      if (f.id == entry.id) {
-        *added = Added::Duplicate;
-        return true;
-      }
-    }
-    chips_.append({entry.id, entry.classId});
-    *added = Added::Yes;
-    return true;
-  }
-  const QList<SelectedFinding>& chips() const { return chips_; }
-
- private:
-  // An exclusion list naming a selected symptom, tongue or pulse finding (the disease is not consulted).
-  bool excludedBy(const QString& mutex) const {
-    const QStringList parts = mutex.split(QLatin1Char(','));
-    for (const SelectedFinding& f : chips_) {
-      if (f.classId == QLatin1String(kClassDisease)) continue;
-      if (parts.contains(f.id)) return true;
-    }
-    return false;
-  }
-  int countOf(const QString& classId) const {
-    int n = 0;
-    for (const SelectedFinding& f : chips_)
-      if (f.classId == classId) ++n;
-    return n;
-  }
-
-  QList<SelectedFinding> chips_;
-};
 
 // The first vocabulary entry with exactly this clear name.
 const TAliease* findByName(const AliasList& vocabulary, const QString& name) {
@@ -149,7 +78,7 @@ int cmdIdentify(const DbSettings& settings, const QStringList& args, Io io) {
 
   QStringList names = options.names;
   if (!options.primary.isEmpty() && !names.contains(options.primary)) names << options.primary;
-  Selection selection;
+  SelectedSet selection;
   QString primaryId;
   for (const QString& name : names) {
     const TAliease* entry = findByName(vocabulary, name);
@@ -164,23 +93,43 @@ int cmdIdentify(const DbSettings& settings, const QStringList& args, Io io) {
       }
       primaryId = entry->id;
     }
-    Selection::Added added = Selection::Added::Yes;
-    QString refusal;
-    if (!selection.add(*entry, &added, &refusal)) {
-      io.err << refusal << "\n";
-      return 2;
+    // The rules of a pick from the search: exclusions first, then capacity and duplicates.
+    if (selection.GetMutexSym(entry->mutex)) {
+      io.err << "“" << name << "”与已选的症状互斥，未选入\n";
+      continue;
     }
-    if (added == Selection::Added::Excluded) io.err << "“" << name << "”与已选的症状互斥，未选入\n";
-    if (added == Selection::Added::Yes && entry->id.isEmpty()) io.err << "“" << name << "”没有单一编码，不参与辨识\n";
+    switch (selection.AddSelSym(entry->classId, entry->id, entry->name, entry->gender, entry->ids)) {
+      case AddResult::Full:
+        io.err << selection.fullMessage(entry->classId) << "\n";
+        return 2;
+      case AddResult::UnknownCategory:
+        io.err << "类别为 " << entry->classId << " 的条目不能选择：" << name << "\n";
+        return 2;
+      case AddResult::Added:
+        if (entry->id.isEmpty()) io.err << "“" << name << "”没有单一编码，不参与辨识\n";
+        break;
+      case AddResult::Duplicate:
+        break;
+    }
   }
-
   if (LoadData(dm) != LoadResult::Loaded) {
     io.err << "知识库载入失败\n";
     return 1;
   }
   const SyndromeIndex index(dm.knowledge());
+  // The diet rules of the primary finding come before the engine, as on the panel.
+  std::optional<DietRuleMatch> rule;
+  const DietRuleStep dietRules = [&dm, &rule](const QString& primaryCode, const QString& symIds) {
+    rule = GetFoodGrp(dm, primaryCode, symIds);
+    return rule ? rule->pre : QString();
+  };
   const Identification id =
-      Ai(index, dm, IdentificationInput{GetCodeList(selection.chips()), primaryId, options.gender, options.age});
+      Ai(index, dm, IdentificationInput{selection.GetCodeList(), primaryId, options.gender, options.age}, dietRules);
+  if (rule) {
+    io.out << dietRuleLine(*rule) << "\n";
+    io.err << "药膳规则“" << rule->synName << "”：" << rule->pre << "\n";
+  }
+  if (id.outcome == IdentificationOutcome::DietRule) return 0;
   switch (id.outcome) {
     case IdentificationOutcome::TooFewFindings:
       io.err << "所选症状不足两个且没有主诉，不进行辨识\n";

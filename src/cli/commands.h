@@ -4,8 +4,21 @@
 #include <QTextStream>
 
 #include "data/db_settings.h"
+#include "messages.h"
 
 namespace tcm::cli {
+
+// Database failures are written to the error stream as they happen.
+class ErrorStreamMessages : public Messages {
+ public:
+  explicit ErrorStreamMessages(QTextStream& err) : err_(err) {}
+  void showMessage(const QString& text) override { err_ << text << "\n"; }
+  void showDbError(const QString& text) override { err_ << text << "\n"; }
+  bool askOkCancel(const QString&, const QString&) override { return false; }
+
+ private:
+  QTextStream& err_;
+};
 
 struct Io {
   QTextStream& out;

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QStringList>
 #include <initializer_list>
+#include <optional>
 
 #include "data/knowledge.h"
 #include "engine/negative_findings.h"
@@ -58,31 +59,23 @@ class TableNegatives : public NegativeFindingSource {
   bool GetNegativeSymptomId(const QString& SymIds, const QStringList& CodeLst, QStringList* out,
                             QString* error) override {
     calls.append({SymIds, CodeLst});
-    out->clear();
-    for (const QString& group : splitItems(SymIds, QLatin1Char('-'))) {
-      QString remembered;
-      for (qsizetype at = 0; at < group.size(); at += 5) {
-        const QString chunk = group.mid(at, 5);
-        if (CodeLst.contains(fmt(chunk))) {
-          remembered.clear();
-          break;
-        }
-        remembered = chunk;
-      }
-      if (remembered.isEmpty()) continue;
-      if (remembered == failOn) {
-        *error = QStringLiteral("本地数据库不可用");
-        return false;
-      }
-      const auto implied = negativeOf.constFind(remembered);
-      if (implied != negativeOf.constEnd() && !CodeLst.contains(*implied)) out->append(*implied);
-    }
-    return true;
+    return NegativeFindingSource::GetNegativeSymptomId(SymIds, CodeLst, out, error);
   }
 
   QHash<QString, QString> negativeOf;  // symptom code -> implied code
   QString failOn;                      // a looked-up code whose lookup fails
   QList<Call> calls;
+
+ protected:
+  bool lookUpImplied(const QString& code, std::optional<QString>* implied, QString* error) override {
+    if (code == failOn) {
+      *error = QStringLiteral("本地数据库不可用");
+      return false;
+    }
+    const auto found = negativeOf.constFind(code);
+    if (found != negativeOf.constEnd()) *implied = *found;
+    return true;
+  }
 };
 
 // Every field of a result, for comparisons with a readable difference.

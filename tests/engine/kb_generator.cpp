@@ -120,7 +120,7 @@ TDisease KbGenerator::syndrome(int id) {
     d.MatchModFlagStr = flags;
     QStringList pres{QStringLiteral("0")};
     const int modules = static_cast<int>(d.SymModIdStr.count(QLatin1Char('&'))) + 1;
-    const int items = chance(0.03) ? uniform(1, modules) : modules + 1;  // now and then one short
+    const int items = chance(shape_.shortPrescriptions) ? uniform(1, modules) : modules + 1;
     for (int i = 1; i < items; ++i) pres << (chance(0.2) ? QStringLiteral("0") : QString::number(uniform(100, 999)));
     d.ModPreIdStr = pres.join(QLatin1Char('&'));
   }

@@ -14,6 +14,7 @@ struct KbShape {
   int codePool = 40;      // distinct symptom codes the texts draw from
   double damaged = 0.0;   // share of syndromes with a damaged text
   double holes = 0.05;    // share of empty records
+  double shortPrescriptions = 0.03;  // share of ModPreIdStr texts one item short (the run stops there)
 };
 
 class KbGenerator {

@@ -154,6 +154,19 @@ TEST_P(AdminTool, IdentifyWithPrimaryFindingAndItsFallback) {
   EXPECT_TRUE(o.err.contains(QStringLiteral("不带主诉")));
 }
 
+TEST_P(AdminTool, IdentifyAppliesTheDietRulesOfThePrimaryFinding) {
+  // A rule of 畏寒 whose condition holds gives the result; the engine is not asked.
+  ASSERT_TRUE(dm->ExecMSSql(Sql("insert into pre_food_grp(id,synName,type,pre,ids,symId,symLen) values(7,?,8,?,?,?,1)",
+                                {QStringLiteral("畏寒食疗"), "[{id:3,name:x,remark:8}]", "00101", 103})));
+  Output o = admin({"identify", "--primary", "畏寒", "乏力"});
+  EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
+  EXPECT_EQ(o.lines, QStringList{"7\t畏寒食疗\t100\t0\t0\t0\t0"});
+  // A rule whose condition does not hold is passed over.
+  ASSERT_TRUE(dm->ExecMSSql(Sql("update pre_food_grp set ids = ? where id = 7", {"00999"})));
+  o = admin({"identify", "--primary", "畏寒", "乏力"});
+  EXPECT_EQ(o.lines, QStringList{"2\t阳虚质\t54\t2\t-1\t1\t0"});
+}
+
 TEST_P(AdminTool, IdentifyRefusals) {
   Output o = admin({"identify", "乏力", "头晕眼花"});
   EXPECT_EQ(o.exitCode, 2);

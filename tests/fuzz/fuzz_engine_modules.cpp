@@ -11,18 +11,15 @@
 
 #include "../engine/engine_fixtures.h"
 // The reference engine is compiled into the target itself.
-#include "../engine/literal_engine.cpp"
+#include "literal_engine.h"
 
 namespace {
 
 QString field(const QStringList& fields, int i) { return i < fields.size() ? fields[i] : QString(); }
 
 class NoNegatives : public tcm::NegativeFindingSource {
- public:
-  bool GetNegativeSymptomId(const QString&, const QStringList&, QStringList* out, QString*) override {
-    out->clear();
-    return true;
-  }
+ protected:
+  bool lookUpImplied(const QString&, std::optional<QString>*, QString*) override { return true; }
 };
 
 }  // namespace

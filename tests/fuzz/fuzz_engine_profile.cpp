@@ -9,7 +9,7 @@
 
 #include "../engine/engine_fixtures.h"
 // The reference engine is compiled into the target itself.
-#include "../engine/literal_engine.cpp"
+#include "literal_engine.h"
 
 namespace {
 
@@ -17,30 +17,15 @@ QString field(const QStringList& fields, int i) { return i < fields.size() ? fie
 
 // Implied findings derived from the code itself; the lookup fails for "99999".
 class DerivedNegatives : public tcm::NegativeFindingSource {
- public:
-  bool GetNegativeSymptomId(const QString& SymIds, const QStringList& CodeLst, QStringList* out,
-                            QString* error) override {
-    out->clear();
-    for (const QString& group : tcm::splitItems(SymIds, QLatin1Char('-'))) {
-      QString last;
-      for (qsizetype at = 0; at < group.size(); at += 5) {
-        const QString chunk = group.mid(at, 5);
-        if (CodeLst.contains(tcm::fmt(chunk))) {
-          last.clear();
-          break;
-        }
-        last = chunk;
-      }
-      if (last.isEmpty()) continue;
-      if (last == QLatin1String("99999")) {
-        *error = QStringLiteral("查询失败");
-        return false;
-      }
-      QString implied = last;
-      std::reverse(implied.begin(), implied.end());
-      implied = tcm::fmt(implied);
-      if (!CodeLst.contains(implied)) out->append(implied);
+ protected:
+  bool lookUpImplied(const QString& code, std::optional<QString>* implied, QString* error) override {
+    if (code == QLatin1String("99999")) {
+      *error = QStringLiteral("查询失败");
+      return false;
     }
+    QString reversed = code;
+    std::reverse(reversed.begin(), reversed.end());
+    *implied = tcm::fmt(reversed);
     return true;
   }
 };

@@ -104,6 +104,8 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   // Shows "妇科" for women of 11 or more; "症状" becomes the active tab.
   void SetGynecology();
   bool gynecologyTabShown() const;
+  // Parses the freshly loaded knowledge base once, so the first run is quick.
+  void prepareKnowledge() { (void)indexCache_.indexFor(dm_.knowledge()); }
   // After loading the vocabulary: create the first inquiry page.
   void createFirstInquiryPage();
 

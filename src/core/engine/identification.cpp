@@ -104,7 +104,9 @@ Identification Ai(const SyndromeIndex& index, NegativeFindingSource& negatives, 
     id.outcome = IdentificationOutcome::NoResult;
     return id;
   }
-  // Nothing under the chief complaint: ask again without it; every result is applied in turn.
+  // Nothing under the chief complaint: ask again without it. The panel shows
+  // the best result of that run, as it does for the first run (applying every
+  // result in turn would leave the lowest-ranked name over a mix of slots).
   run = runEngine(index, negatives, id, QString());
   id.results = run.DiseaseLst;
   if (!run.ok()) {
@@ -112,7 +114,7 @@ Identification Ai(const SyndromeIndex& index, NegativeFindingSource& negatives, 
     id.error = run.error;
     return id;
   }
-  id.shown = run.DiseaseLst;
+  if (!run.DiseaseLst.isEmpty()) id.shown = {run.DiseaseLst.first()};
   id.outcome = run.DiseaseLst.isEmpty() ? IdentificationOutcome::NoResult
                                         : IdentificationOutcome::RankedWithoutChiefComplaint;
   return id;

@@ -71,7 +71,7 @@ enum class IdentificationOutcome {
   TooFewFindings,           // fewer than two codes and no primary finding: nothing asked, panel empty
   DietRule,                 // a diet rule of the primary finding gave the result
   Ranked,                   // the engine's first result is shown
-  RankedWithoutChiefComplaint,  // nothing under the chief complaint; every result of the run without it is shown in turn
+  RankedWithoutChiefComplaint,  // nothing under the chief complaint; the best result of the run without it is shown
   NoResult,                 // the panel stays empty, no message
   Failed,                   // the engine stopped on an unreadable knowledge text or a failed lookup
 };
@@ -84,7 +84,7 @@ struct Identification {
   QString chiefComplaint;  // the padded primary id; empty without a primary finding
   QString dietPre;         // DietRule: the rule's prescription text
   QList<TIll> results;     // the ranked list of the run whose results the panel shows
-  QList<TIll> shown;       // results applied to the panel, in order; the panel ends with the last
+  QList<TIll> shown;       // the result the panel shows (at most one)
   QString error;           // Failed: the engine's failure text
 };
 

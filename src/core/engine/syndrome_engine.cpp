@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 
 #include "text/item_list.h"
 
@@ -250,6 +251,9 @@ struct SyndromeIndex::Impl {
     ModuleList decWeight, differential, testResult, symMod;
     QStringList modPreItems;
     GroupTable groups;
+    // Every code of the four module lists, sorted: a syndrome none of whose
+    // module codes is among the findings scores 0 in every module.
+    std::vector<CodeId> moduleCodes;
     // Requirement of each used group (required > 0); other groups never count.
     std::array<int8_t, 16> requirementSlot{};
     std::vector<GroupRequirement> requirements;
@@ -260,13 +264,26 @@ struct SyndromeIndex::Impl {
     int8_t entryWeight;
     int8_t group;
   };
-  static constexpr int kWindowKeys = 100000;
 
   std::vector<Syndrome> syndromes;  // the usable records, ascending id
   CodeTable codes;
   QHash<QString, int> departments;
-  std::vector<uint32_t> windowStart;  // postings of window key k: [windowStart[k], windowStart[k + 1])
+  // Postings grouped by window: the postings of windowKeys[i] are
+  // [windowStart[i], windowStart[i + 1]), in ascending syndrome order.
+  std::vector<int> windowKeys;
+  std::vector<uint32_t> windowStart;
   std::vector<Posting> postings;
+  // Syndromes (numbers) holding code c in a module: [moduleStart[c], moduleStart[c + 1]).
+  std::vector<uint32_t> moduleStart;
+  std::vector<uint32_t> moduleSyndromes;
+
+  // The postings of a window key: an empty range when no profile holds it.
+  std::pair<uint32_t, uint32_t> postingsOf(int key) const {
+    const auto found = std::lower_bound(windowKeys.begin(), windowKeys.end(), key);
+    if (found == windowKeys.end() || *found != key) return {0, 0};
+    const size_t i = static_cast<size_t>(found - windowKeys.begin());
+    return {windowStart[i], windowStart[i + 1]};
+  }
 
   void build(const KnowledgeTable& table);
   int department(const QString& id) {
@@ -295,7 +312,8 @@ int windowKey(const QChar* chars) {
 
 void SyndromeIndex::Impl::build(const KnowledgeTable& table) {
   std::vector<std::pair<int, Posting>> keyed;
-  std::vector<uint32_t> seenBy(kWindowKeys, 0);
+  std::vector<std::pair<int, qsizetype>> windows;  // key and position, of one profile
+  syndromes.reserve(static_cast<size_t>(table.MaxId()));  // no copies while growing
   for (int k = 1; k <= table.MaxId(); ++k) {
     const TDisease& d = table.record(k);
     if (d.Id == 0 || d.SymIdStr.size() < 10) continue;  // never scored
@@ -321,24 +339,47 @@ void SyndromeIndex::Impl::build(const KnowledgeTable& table) {
       // Windows of the profile that a five-digit finding can find first.
       const uint32_t number = static_cast<uint32_t>(syndromes.size());
       const QChar* chars = d.SymIdStr.constData();
+      windows.clear();
       for (qsizetype at = 0; at + 5 <= d.SymIdStr.size(); ++at) {
         const int key = windowKey(chars + at);
-        if (key < 0 || seenBy[key] == number + 1) continue;
-        seenBy[key] = number + 1;
+        if (key >= 0) windows.push_back({key, at});
+      }
+      std::sort(windows.begin(), windows.end());
+      for (size_t i = 0; i < windows.size(); ++i) {
+        const auto [key, at] = windows[i];
+        if (i > 0 && windows[i - 1].first == key) continue;  // only the first occurrence counts
         if (at < 5) continue;  // P < 6: the code is found but counts for nothing
         const ProfileHit hit = hitAt(d.SymIdStr, at);
         keyed.push_back({key, Posting{number, static_cast<int8_t>(hit.entryWeight), static_cast<int8_t>(hit.group)}});
       }
     }
+    for (const ModuleList* list : {&s.decWeight, &s.differential, &s.testResult, &s.symMod})
+      for (const SegmentList& module : list->modules)
+        for (const Segment& segment : module.segments)
+          s.moduleCodes.insert(s.moduleCodes.end(), segment.codes.begin(), segment.codes.end());
+    std::sort(s.moduleCodes.begin(), s.moduleCodes.end());
+    s.moduleCodes.erase(std::unique(s.moduleCodes.begin(), s.moduleCodes.end()), s.moduleCodes.end());
     syndromes.push_back(std::move(s));
   }
+  moduleStart.assign(static_cast<size_t>(codes.size()) + 1, 0);
+  for (const Syndrome& s : syndromes)
+    for (CodeId c : s.moduleCodes) ++moduleStart[static_cast<size_t>(c) + 1];
+  for (size_t c = 1; c < moduleStart.size(); ++c) moduleStart[c] += moduleStart[c - 1];
+  moduleSyndromes.resize(moduleStart.back());
+  std::vector<uint32_t> fill(moduleStart.begin(), moduleStart.end() - 1);
+  for (uint32_t number = 0; number < syndromes.size(); ++number)
+    for (CodeId c : syndromes[number].moduleCodes) moduleSyndromes[fill[static_cast<size_t>(c)]++] = number;
   // Group the postings by window, each window's in ascending syndrome order.
-  windowStart.assign(kWindowKeys + 1, 0);
-  for (const auto& [key, posting] : keyed) ++windowStart[static_cast<size_t>(key) + 1];
-  for (int key = 0; key < kWindowKeys; ++key) windowStart[key + 1] += windowStart[key];
-  postings.resize(keyed.size());
-  std::vector<uint32_t> fill(windowStart.begin(), windowStart.end() - 1);
-  for (const auto& [key, posting] : keyed) postings[fill[key]++] = posting;
+  std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  postings.reserve(keyed.size());
+  for (size_t i = 0; i < keyed.size(); ++i) {
+    if (i == 0 || keyed[i - 1].first != keyed[i].first) {
+      windowKeys.push_back(keyed[i].first);
+      windowStart.push_back(static_cast<uint32_t>(i));
+    }
+    postings.push_back(keyed[i].second);
+  }
+  windowStart.push_back(static_cast<uint32_t>(keyed.size()));
 }
 
 SyndromeIndex::SyndromeIndex(KnowledgeTablePtr table)
@@ -434,9 +475,15 @@ class Run {
       if (number >= 0) admissible_[static_cast<size_t>(number)] = 1;
     }
     for (const QString& item : splitItems(chief_, QLatin1Char(','))) chiefItems_.add(impl_.codes.find(item));
+    moduleTouched_.assign(impl_.syndromes.size(), 0);
     QHash<QString, int> slot;
     for (const QString& code : findings_) {
-      findingSet_.add(impl_.codes.find(code));
+      const CodeId id = impl_.codes.find(code);
+      findingSet_.add(id);
+      if (id >= 0 && !slot.contains(code)) {
+        for (uint32_t at = impl_.moduleStart[static_cast<size_t>(id)]; at < impl_.moduleStart[static_cast<size_t>(id) + 1]; ++at)
+          moduleTouched_[impl_.moduleSyndromes[at]] = 1;
+      }
       const auto found = slot.constFind(code);
       if (found != slot.constEnd()) {
         ++callerFindings_[static_cast<size_t>(*found)].count;
@@ -449,8 +496,7 @@ class Run {
       f.inChiefComplaint = chief_.contains(code);
       if (code.size() == 5) f.windowKey = windowKey(code.constData());
       if (f.windowKey >= 0) {
-        f.cursor = impl_.windowStart[static_cast<size_t>(f.windowKey)];
-        f.end = impl_.windowStart[static_cast<size_t>(f.windowKey) + 1];
+        std::tie(f.cursor, f.end) = impl_.postingsOf(f.windowKey);
       }
       callerFindings_.push_back(std::move(f));
     }
@@ -493,17 +539,23 @@ class Run {
       }
     }
     if (!s.decWeight.readable()) return fail(unreadableModulesMessage(d, QStringLiteral("DecWeightSymIdStr"), s.decWeight), error);
-    const int DecWeight = GetAddSymScore1(s.decWeight, kTagSum, QString(), findingSet_).score;
     if (!s.differential.readable()) {
       return fail(unreadableModulesMessage(d, QStringLiteral("DifferentialDiagnosisIdStr"), s.differential), error);
     }
-    const int DecRate = GetAddSymScore1(s.differential, kTagBest, QString(), findingSet_).score;
     if (!s.testResult.readable()) {
       return fail(unreadableModulesMessage(d, QStringLiteral("TestResultSymIdStr"), s.testResult), error);
     }
-    const ModuleScore testResult = GetAddSymScore1(s.testResult, kTagBest, d.MatchTestResultFlag, findingSet_);
     if (!s.symMod.readable()) return fail(unreadableModulesMessage(d, QStringLiteral("SymModIdStr"), s.symMod), error);
-    const ModuleScore symMod = GetAddSymScore1(s.symMod, kTagBest, d.MatchModFlagStr, findingSet_);
+    // With no module code among the findings every module scores 0: the scores below are those of that case.
+    int DecWeight = 0;
+    int DecRate = 0;
+    ModuleScore testResult, symMod;
+    if (modulesTouched(s, number)) {
+      DecWeight = GetAddSymScore1(s.decWeight, kTagSum, QString(), findingSet_).score;
+      DecRate = GetAddSymScore1(s.differential, kTagBest, QString(), findingSet_).score;
+      testResult = GetAddSymScore1(s.testResult, kTagBest, d.MatchTestResultFlag, findingSet_);
+      symMod = GetAddSymScore1(s.symMod, kTagBest, d.MatchModFlagStr, findingSet_);
+    }
 
     const BaseScore base = baseScore(s, d, number);
     int SymWeight = base.SymWeight + symMod.score + testResult.score - DecRate - DecWeight;
@@ -529,6 +581,14 @@ class Run {
     }
     ranked_.push_back(std::move(r));
     return true;
+  }
+
+  // Some code of the syndrome's modules is among the findings (the caller's or its negative ones).
+  bool modulesTouched(const Syndrome& s, uint32_t number) const {
+    if (moduleTouched_[number]) return true;
+    return std::any_of(negativeIds_.begin(), negativeIds_.end(), [&s](CodeId id) {
+      return id >= 0 && std::binary_search(s.moduleCodes.begin(), s.moduleCodes.end(), id);
+    });
   }
 
   BaseScore baseScore(const Syndrome& s, const TDisease& d, uint32_t number) {
@@ -607,6 +667,7 @@ class Run {
   FindingSet findingSet_;
   FindingSet chiefItems_;
   std::vector<char> admissible_;
+  std::vector<char> moduleTouched_;  // by syndrome number: a caller's finding is among its module codes
   std::vector<CallerFinding> callerFindings_;
   std::vector<CodeId> negativeIds_;
   std::vector<ProfileHit> hits_;
