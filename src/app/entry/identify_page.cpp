@@ -716,6 +716,8 @@ void TIdentifyPage::hideLoading() {
 
 // ---------------------------------------------------------------- the run
 
+void TIdentifyPage::prepareKnowledge() { (void)indexCache_.indexFor(dm_.knowledge()); }
+
 void TIdentifyPage::showDietResult(int id, const QString& name, const QString& pre) {
   result->SetName(id, name, pre, QString(), QString());
 }

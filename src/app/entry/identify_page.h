@@ -105,7 +105,7 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   void SetGynecology();
   bool gynecologyTabShown() const;
   // Parses the freshly loaded knowledge base once, so the first run is quick.
-  void prepareKnowledge() { (void)indexCache_.indexFor(dm_.knowledge()); }
+  void prepareKnowledge();
   // After loading the vocabulary: create the first inquiry page.
   void createFirstInquiryPage();
 
