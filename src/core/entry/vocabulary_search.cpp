@@ -1,5 +1,7 @@
 #include "entry/vocabulary_search.h"
 
+#include <QStringMatcher>
+
 #include "crypto/gbk.h"
 
 namespace tcm {
@@ -27,10 +29,11 @@ SearchOutcome searchVocabulary(const AliasList& vocabulary, const QString& boxTe
   }
   out.action = SearchAction::Show;
   const bool anyCategory = category == QLatin1String("0");
+  const QStringMatcher matcher(key);
   for (const AliasItem& item : vocabulary) {
     const TAliease& a = item.entry;
     if (!anyCategory && a.classId != category) continue;
-    if (!a.pinyin.contains(key) && !a.name.contains(key)) continue;
+    if (matcher.indexIn(a.pinyin) < 0 && matcher.indexIn(a.name) < 0) continue;
     SearchHit hit;
     hit.name = a.name;
     hit.entry.id = a.id;

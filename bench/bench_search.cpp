@@ -1,0 +1,92 @@
+// One keystroke of the finding search: over the seed vocabulary and over a
+// generated vocabulary of 100,000 entries.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <random>
+
+#include "data/seed_model.h"
+#include "entry/vocabulary_search.h"
+
+using namespace tcm;
+
+namespace {
+
+AliasList seedVocabulary() {
+  QStringList problems;
+  const SeedKnowledgeBase kb = SeedKnowledgeBase::read(QString::fromLatin1(kSeedFolder), &problems);
+  AliasList list;
+  for (const SeedFinding& f : kb.findings) {
+    if (f.category < 0) continue;
+    AliasItem item;
+    item.entry.id = QString::number(f.id);
+    item.entry.classId = QString::number(f.category);
+    item.entry.pinyin = f.pinyin;
+    item.entry.name = f.name;
+    item.entry.mutex = f.mutex;
+    list << item;
+  }
+  return list;
+}
+
+AliasList generatedVocabulary(int size) {
+  // Names of two to six common characters, pinyin initials of the same length.
+  static const QString chars = QStringLiteral("头痛胸闷心悸失眠多梦口干舌燥腰膝酸软乏力气短自汗盗汗便溏尿频畏寒肢冷");
+  static const QString initials = QStringLiteral("TTXMXJSMDMKGSZYXSRFLQDZHDHBTNPWHZL");
+  std::mt19937 rng(7);
+  AliasList list;
+  list.reserve(size);
+  for (int i = 0; i < size; ++i) {
+    const int length = 2 + static_cast<int>(rng() % 5);
+    AliasItem item;
+    for (int k = 0; k < length; ++k) {
+      const int c = static_cast<int>(rng() % chars.size());
+      item.entry.name += chars[c];
+      item.entry.pinyin += initials[c % initials.size()];
+    }
+    item.entry.id = QString::number(10000 + i);
+    item.entry.classId = QString::number(i % 4 == 0 ? 5 : 0);
+    list << item;
+  }
+  return list;
+}
+
+void runSearch(benchmark::State& state, const AliasList& vocabulary, const QString& key) {
+  for (auto _ : state) {
+    const SearchOutcome o = searchVocabulary(vocabulary, key, QStringLiteral("0"), false);
+    benchmark::DoNotOptimize(o.hits.size());
+  }
+}
+
+void BM_Search_Seed_Pinyin(benchmark::State& state) {
+  static const AliasList v = seedVocabulary();
+  runSearch(state, v, QStringLiteral("xj"));
+}
+void BM_Search_Seed_Chinese(benchmark::State& state) {
+  static const AliasList v = seedVocabulary();
+  runSearch(state, v, QStringLiteral("冷"));
+}
+void BM_Search_100k_Frequent(benchmark::State& state) {
+  static const AliasList v = generatedVocabulary(100000);
+  runSearch(state, v, QStringLiteral("tt"));
+}
+// A key that matches nothing walks all 100,000 entries.
+void BM_Search_100k_NoMatch(benchmark::State& state) {
+  static const AliasList v = generatedVocabulary(100000);
+  runSearch(state, v, QStringLiteral("qqq"));
+}
+
+BENCHMARK(BM_Search_Seed_Pinyin)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Search_Seed_Chinese)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Search_100k_Frequent)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Search_100k_NoMatch)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
