@@ -23,6 +23,9 @@ tcm_install_missing() {
 }
 
 # tcm_build BUILD_DIR BUILD_TYPE [cmake options...]
+# Compiles of two checkouts of the same tree share the cache.
+export CCACHE_BASEDIR="${TCM_ROOT}"
+
 tcm_build() {
   local dir=$1 type=$2
   shift 2

@@ -36,6 +36,8 @@ namespace tcm::ui {
 namespace {
 
 const QString kGreen = QStringLiteral("#037C6A");
+const QString kSearchBoxStyle =
+    QStringLiteral("QLineEdit { border: none; border-bottom: 1px solid #9BB7B2; font-size: 14px; background: transparent; }");
 constexpr int kPromptWidth = 300;
 constexpr int kBoxWidth = 70;
 constexpr int kCustomerRows = 16;
@@ -164,14 +166,7 @@ QWidget* TIdentifyPage::buildInquiryColumn() {
   Image1->installEventFilter(this);
   Image2->installEventFilter(this);
   connect(pgSym, &QTabWidget::currentChanged, this, &TIdentifyPage::inquiryTabChanged);
-  mode_ = 2;  // so that the first mode switch below styles the captions
-  QMetaObject::invokeMethod(this, [this] {
-    mode_ = 1;
-    pnlMod1->setStyleSheet(QStringLiteral("color: #037C6A; font-weight: bold; font-size: 16px; border-bottom: 3px solid #037C6A;"));
-    pnlMod2->setStyleSheet(QStringLiteral("color: #222; font-size: 16px;"));
-  }, Qt::QueuedConnection);
-  pnlMod1->setStyleSheet(QStringLiteral("color: #037C6A; font-weight: bold; font-size: 16px; border-bottom: 3px solid #037C6A;"));
-  pnlMod2->setStyleSheet(QStringLiteral("color: #222; font-size: 16px;"));
+  styleModeCaptions();
   return column;
 }
 
@@ -317,7 +312,7 @@ QWidget* TIdentifyPage::buildEntryColumn() {
     box->setProperty("tag", QString::fromLatin1(categories()[i].classId));
     box->setFixedSize(kBoxWidth, 28);
     box->setMaxLength(100);
-    box->setStyleSheet(QStringLiteral("QLineEdit { border: none; border-bottom: 1px solid #9BB7B2; font-size: 14px; background: transparent; }"));
+    box->setStyleSheet(kSearchBoxStyle);
     box->installEventFilter(this);
     connect(box, &QLineEdit::textChanged, this, [this, box] { edtSymNameChange(box); });
     searchBoxes[i] = box;
@@ -503,14 +498,21 @@ void TIdentifyPage::pnlRowClick(Category c) {
   const size_t i = static_cast<size_t>(c);
   for (size_t k = 0; k < searchBoxes.size(); ++k) searchBoxes[k]->setVisible(k == i);
   QLineEdit* box = searchBoxes[i];
-  if (c == Category::Symptom && box->width() == kPromptWidth) {
-    box->setFixedWidth(kBoxWidth);
-    box->clear();
-  }
-  box->setStyleSheet(QStringLiteral("QLineEdit { border: none; border-bottom: 1px solid #9BB7B2; font-size: 14px; background: transparent; }"));
+  if (c == Category::Symptom) edtSearchClick();
   EdtTmp = box;
   for (size_t k = 0; k < rows.size(); ++k) relayoutRow(static_cast<Category>(k));
   box->setFocus();
+}
+
+void TIdentifyPage::edtSearchClick() {
+  QLineEdit* prompt = searchBoxes[0];
+  if (prompt->width() != kPromptWidth) return;
+  // The first click on the prompt box shrinks it and clears the prompt.
+  prompt->setFixedWidth(kBoxWidth);
+  prompt->clear();
+  prompt->setStyleSheet(kSearchBoxStyle);
+  EdtTmp = prompt;
+  relayoutRow(Category::Symptom);
 }
 
 // ---------------------------------------------------------------- search
@@ -631,10 +633,17 @@ bool TIdentifyPage::gynecologyTabShown() const { return pgSym->isTabVisible(2); 
 
 // ---------------------------------------------------------------- modes and inquiry
 
+void TIdentifyPage::styleModeCaptions() {
+  // The active caption is green and bold with a short bar under it.
+  const QString active = QStringLiteral("color: #037C6A; font-weight: bold; font-size: 16px; border-bottom: 3px solid #037C6A;");
+  const QString inactive = QStringLiteral("color: #222; font-size: 16px;");
+  pnlMod1->setStyleSheet(mode_ == 1 ? active : inactive);
+  pnlMod2->setStyleSheet(mode_ == 2 ? active : inactive);
+}
+
 void TIdentifyPage::pnlMod1Click() {
   mode_ = 1;
-  pnlMod1->setStyleSheet(QStringLiteral("color: #037C6A; font-weight: bold; font-size: 16px; border-bottom: 3px solid #037C6A;"));
-  pnlMod2->setStyleSheet(QStringLiteral("color: #222; font-size: 16px;"));
+  styleModeCaptions();
   pgSym->tabBar()->show();
   pgSym->setTabVisible(0, true);
   pgSym->setTabVisible(1, true);
@@ -646,8 +655,7 @@ void TIdentifyPage::pnlMod1Click() {
 
 void TIdentifyPage::pnlMod2Click() {
   mode_ = 2;
-  pnlMod2->setStyleSheet(QStringLiteral("color: #037C6A; font-weight: bold; font-size: 16px; border-bottom: 3px solid #037C6A;"));
-  pnlMod1->setStyleSheet(QStringLiteral("color: #222; font-size: 16px;"));
+  styleModeCaptions();
   pgSym->setTabVisible(3, true);
   pgSym->setCurrentIndex(3);
   for (int t : {0, 1, 2}) pgSym->setTabVisible(t, false);
@@ -759,15 +767,7 @@ bool TIdentifyPage::eventFilter(QObject* watched, QEvent* event) {
   }
   auto* box = qobject_cast<QLineEdit*>(watched);
   const bool isSearchBox = box && std::find(searchBoxes.begin(), searchBoxes.end(), box) != searchBoxes.end();
-  if (isSearchBox && event->type() == QEvent::MouseButtonPress && box == searchBoxes[0] &&
-      box->width() == kPromptWidth) {
-    // The prompt box: the first click shrinks it and clears the prompt.
-    box->setFixedWidth(kBoxWidth);
-    box->clear();
-    box->setStyleSheet(QStringLiteral("QLineEdit { border: none; border-bottom: 1px solid #9BB7B2; font-size: 14px; background: transparent; }"));
-    EdtTmp = box;
-    relayoutRow(Category::Symptom);
-  }
+  if (isSearchBox && event->type() == QEvent::MouseButtonPress && box == searchBoxes[0]) edtSearchClick();
   if (isSearchBox && event->type() == QEvent::KeyPress) {
     auto* ke = static_cast<QKeyEvent*>(event);
     if (box->hasSelectedText() && (ke->text() == QLatin1String(".") || ke->key() == Qt::Key_Backspace)) return true;

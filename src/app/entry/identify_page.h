@@ -99,6 +99,8 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   void pnlMod1Click();
   void pnlMod2Click();
   void pnlRowClick(Category c);
+  // The prompt box shrinks to an ordinary search box at its first click.
+  void edtSearchClick();
   void sgPatDblClick(int row);
   void lblClosePatLstClick();
   // Shows "妇科" for women of 11 or more; "症状" becomes the active tab.
@@ -143,6 +145,7 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   QFrame* buildCustomerStrip();
   void buildSearchPopup();
   void relayoutRow(Category c);
+  void styleModeCaptions();
   void placeSearchPopup(QLineEdit* box);
   void closeSearchPopup();
   void chipCaptionClicked(TSelSymFra* chip);
