@@ -23,7 +23,7 @@ QPlainTextEdit* readOnlyText(const QStringList& lines, QWidget* parent) {
 
 THelpFrm::THelpFrm(QWidget* parent) : TBaseFrm(QStringLiteral("说明"), parent, 40, QColor(0x21, 0x73, 0x46)) {
   setObjectName(QStringLiteral("HelpFrm"));
-  setFixedSize(640, 460);
+  setFixedSize(720, 560);
   memTZ = readOnlyText({QStringLiteral("体质辨识包括8类42种中医体质及药膳方案"), QString(),
                         QStringLiteral("气虚型：心气虚/肺气虚/脾气虚/肾气虚/胆气虚/心肺气虚/肺脾气虚/心肾气虚/脾肾气虚/肺肾气虚"),
                         QString(), QStringLiteral("心阴型：心阴虚/肝阴虚/肺阴虚/肾阴虚/胃阴虚/心肾阴虚/肺肾阴虚/肝肾阴虚"),
