@@ -2,26 +2,40 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "main_frm.h"
 
 namespace tcm::ui {
+namespace {
+
+// The platform's box with the buttons captioned in Chinese.
+QMessageBox::StandardButton plainBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+                                     bool withCancel) {
+  QMessageBox box(icon, title, text, QMessageBox::Ok | (withCancel ? QMessageBox::Cancel : QMessageBox::NoButton),
+                  QApplication::activeWindow());
+  box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+  if (withCancel) box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+  box.setDefaultButton(QMessageBox::Ok);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
 
 void AppMessages::showMessage(const QString& text) {
   if (main_) {
     main_->ShowMessage(text);
     return;
   }
-  QMessageBox::information(QApplication::activeWindow(), QStringLiteral("提示"), text);
+  plainBox(QMessageBox::Information, QStringLiteral("提示"), text, false);
 }
 
 void AppMessages::showDbError(const QString& text) {
-  QMessageBox::warning(QApplication::activeWindow(), QStringLiteral("数据库错误"), text, QMessageBox::Ok);
+  plainBox(QMessageBox::Warning, QStringLiteral("数据库错误"), text, false);
 }
 
 bool AppMessages::askOkCancel(const QString& title, const QString& text) {
-  return QMessageBox::question(QApplication::activeWindow(), title, text, QMessageBox::Ok | QMessageBox::Cancel,
-                               QMessageBox::Ok) == QMessageBox::Ok;
+  return plainBox(QMessageBox::Question, title, text, true) == QMessageBox::Ok;
 }
 
 }  // namespace tcm::ui
