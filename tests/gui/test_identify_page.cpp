@@ -1,6 +1,8 @@
 // The road of one identification on the seed knowledge base, driven through
 // the widgets: search, pick, chips, primary mark, result panel and slots.
 #include <QComboBox>
+#include <QDate>
+#include <QTableWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -260,4 +262,30 @@ TEST_F(IdentifyPage, AnsweringTheFirstInquiryPage) {
                     Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(page, &wheel);
   EXPECT_GT(inquiry->cbSelSym->verticalScrollBar()->value(), before);
+}
+
+TEST_F(IdentifyPage, PickingACustomerKeepsTheFindingsAndMakesAVisitNumber) {
+  pick("xj", QStringLiteral("心悸"));
+  page->edtPatName->setFocus();
+  page->edtPatName->insert(QStringLiteral("王"));
+  ASSERT_TRUE(page->pnlLst->isVisible());
+  ASSERT_NE(page->sgPat->item(0, 1), nullptr);
+  // Only matches are listed; no stale row stays behind.
+  page->edtPatName->setText(QStringLiteral("无此客户"));
+  EXPECT_EQ(page->sgPat->item(0, 1), nullptr);
+  page->edtPatName->setText(QStringLiteral("王"));
+  page->sgPatDblClick(0);
+  EXPECT_FALSE(page->pnlLst->isVisible());
+  EXPECT_TRUE(page->edtPatName->text().startsWith(QStringLiteral("王")));
+  EXPECT_FALSE(page->PatId.isEmpty());
+  EXPECT_EQ(page->MZNO.size(), 19);
+  EXPECT_TRUE(page->MZNO.startsWith(QDate::currentDate().toString("yyyyMMdd") + "00001"));
+  EXPECT_FALSE(page->edtTel->text().isEmpty());
+  EXPECT_TRUE(page->result->pnlViewMore->isVisibleTo(page));
+  EXPECT_EQ(chipNames(Category::Symptom), QStringList{QStringLiteral("心悸")});
+  // The visit records link needs a customer.
+  page->ClearSym();
+  page->PatId.clear();
+  Q_EMIT page->result->viewMoreClicked();
+  EXPECT_EQ(messages.messages.last(), "未选择客户");
 }
