@@ -224,7 +224,8 @@ QFrame* TIdentifyPage::buildCustomerStrip() {
   sgPat->setObjectName(QStringLiteral("sgPat"));
   sgPat->horizontalHeader()->hide();
   sgPat->verticalHeader()->hide();
-  sgPat->setColumnWidth(0, 2);
+  sgPat->horizontalHeader()->setMinimumSectionSize(0);
+  sgPat->setColumnWidth(0, 2);  // the id column is kept but not seen
   sgPat->horizontalHeader()->setStretchLastSection(true);
   sgPat->setEditTriggers(QAbstractItemView::NoEditTriggers);
   sgPat->setSelectionBehavior(QAbstractItemView::SelectRows);
