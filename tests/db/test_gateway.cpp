@@ -155,10 +155,8 @@ INSTANTIATE_TEST_SUITE_P(BothDatabases, Gateway, ::testing::Values(RemoteKind::S
 TEST(GatewayUnreachable, LocalQueryNeedsTheRemoteConnection) {
   DataFolder folder;
   TCM_REQUIRE_FOLDER(folder);
-  DbSettings settings = folder.settings();
-  settings.remoteUrl = "postgresql://nobody@127.0.0.1:1/fm";
   RecordingMessages messages;
-  TDMServer dm(settings, &messages);
+  TDMServer dm(withUnreachableRemote(folder.settings()), &messages);
   EXPECT_EQ(dm.GetDB(Sql("select count(*) from aliases"), false), nullptr);
   ASSERT_EQ(messages.dbErrors.size(), 1);
   EXPECT_TRUE(messages.dbErrors[0].contains(QStringLiteral("无法连接远程数据库")));

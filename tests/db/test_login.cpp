@@ -65,10 +65,8 @@ INSTANTIATE_TEST_SUITE_P(BothDatabases, Login, ::testing::Values(RemoteKind::Sql
 TEST(LoginFailure, UnreachableDatabaseIsANetworkError) {
   DataFolder folder;
   TCM_REQUIRE_FOLDER(folder);
-  DbSettings settings = folder.settings();
-  settings.remoteUrl = "postgresql://nobody@127.0.0.1:1/fm";
   RecordingMessages messages;
-  TDMServer dm(settings, &messages);
+  TDMServer dm(withUnreachableRemote(folder.settings()), &messages);
   LoginService service(dm, unreachableHttpUrl());
   LoginState state;
   EXPECT_EQ(service.attempt("13800000001", "731526", &state), LoginResult::DbFailure);

@@ -137,6 +137,11 @@ LoopbackHttpServer::LoopbackHttpServer(QByteArray body) : body_(std::move(body))
 
 QString LoopbackHttpServer::baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort()); }
 
+DbSettings withUnreachableRemote(DbSettings settings) {
+  settings.remoteUrl = QStringLiteral("postgresql://nobody@127.0.0.1:1/fm");
+  return settings;
+}
+
 QString unreachableHttpUrl() {
   // Bind a port, then close it: nothing listens there any more.
   QTcpServer s;

@@ -109,6 +109,9 @@ class LoopbackHttpServer : public QObject {
   QString lastPath_;
 };
 
+// The same data folder with a remote PostgreSQL database that cannot be reached.
+DbSettings withUnreachableRemote(DbSettings settings);
+
 // A loopback address on which nothing listens.
 QString unreachableHttpUrl();
 
