@@ -34,6 +34,10 @@ void AppMessages::showDbError(const QString& text) {
   plainBox(QMessageBox::Warning, QStringLiteral("数据库错误"), text, false);
 }
 
+void AppMessages::showCaptioned(const QString& caption, const QString& text) {
+  plainBox(QMessageBox::Warning, caption, text, false);
+}
+
 bool AppMessages::askOkCancel(const QString& title, const QString& text) {
   return plainBox(QMessageBox::Question, title, text, true) == QMessageBox::Ok;
 }

@@ -13,6 +13,7 @@ class AppMessages : public Messages {
   void showMessage(const QString& text) override;
   void showDbError(const QString& text) override;
   bool askOkCancel(const QString& title, const QString& text) override;
+  void showCaptioned(const QString& caption, const QString& text) override;
 
  private:
   TMainFrm* main_ = nullptr;

@@ -18,6 +18,7 @@
 #include "login/login_state.h"
 #include "messages.h"
 #include "msg_box_frm.h"
+#include "prescription/print_rp_frm.h"
 #include "ui_kit.h"
 
 namespace tcm::ui {
@@ -157,6 +158,8 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
     else
       imgNoramlClick();
   });
+  // The identification sheet reads the visit and the customer boxes from here.
+  registerMainSheetContext(this, dm_, messages_);
 }
 
 TMainFrm::~TMainFrm() { loginState().clear(); }

@@ -14,6 +14,8 @@ class Messages {
   virtual void showDbError(const QString& text) = 0;
   // A modal OK/Cancel question; true for OK.
   virtual bool askOkCancel(const QString& title, const QString& text) = 0;
+  // A plain box with its own caption and "确定" (print and file failures).
+  virtual void showCaptioned(const QString& /*caption*/, const QString& text) { showMessage(text); }
 };
 
 // Swallows everything; questions are answered with Cancel. For command-line

@@ -25,12 +25,16 @@ class RecordingMessages : public Messages {
     questions << title + QLatin1Char('|') + text;
     return answers.isEmpty() ? false : answers.takeFirst();
   }
+  void showCaptioned(const QString& caption, const QString& text) override {
+    captioned << caption + QLatin1Char('|') + text;
+  }
   void clear() {
+    captioned.clear();
     messages.clear();
     dbErrors.clear();
     questions.clear();
   }
-  QStringList messages, dbErrors, questions;
+  QStringList messages, dbErrors, questions, captioned;
   QList<bool> answers;
 };
 

@@ -1,0 +1,60 @@
+#pragma once
+// The prescription picture "处方打印": the identification sheet of the last
+// opening as a picture, printed with "打印" or saved under PR with "保存图片".
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include "prescription/per_food.h"
+
+class QLabel;
+class QPushButton;
+
+namespace tcm {
+class Messages;
+class TDMServer;
+}  // namespace tcm
+
+namespace tcm::ui {
+
+class TMainFrm;
+
+class TPrintRPFrm : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TPrintRPFrm(QWidget* parent = nullptr);
+
+  QLabel* imgView = nullptr;  // shows Img
+  QPushButton* btnAdd = nullptr;     // "打印"
+  QPushButton* RzButton1 = nullptr;  // "保存图片"
+
+  QImage Img;  // 565 × 665
+  PrintList LstObj;
+  QString Fee, Syn, UseUnit, UseUnitC;
+  QString ID;  // file name stem: yyyyMMdd-ShopId-UserId
+
+  // The file "保存图片" writes.
+  QString pictureFile() const;
+  // Redraws the picture from the stored values.
+  void redraw();
+
+ public Q_SLOTS:
+  void btnAddClick();
+  void RzButton1Click();
+};
+
+// Writes `picture` as PNG data to `path` whole or not at all; `error` says why not.
+[[nodiscard]] bool savePicturePng(const QImage& picture, const QString& path, QString* error);
+
+// The one picture window of the process (null before the first opening).
+TPrintRPFrm* printRPFrm();
+
+// Stores the print list and texts, draws the sheet and shows the window.
+void ShowPrintRPFrm(const tcm::PrintList& LstObj, const QString& Fee, const QString& Syn, const QString& UseUnit,
+                    const QString& UseUnitC);
+
+// The main window's part of the sheet: its visit number and customer boxes,
+// the message boxes, and the picture folder of the data folder.
+void registerMainSheetContext(TMainFrm* main, TDMServer& dm, Messages& messages);
+
+}  // namespace tcm::ui

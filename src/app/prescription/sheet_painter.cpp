@@ -1,0 +1,164 @@
+#include "prescription/sheet_painter.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include "login/login_state.h"
+#include "messages.h"
+#include "ui_kit.h"
+
+namespace tcm::ui {
+namespace {
+
+SheetContext& contextStore() {
+  static SheetContext context;
+  return context;
+}
+
+// 96 dots per inch: the resolution the sheet's point sizes were made for on screen.
+constexpr int kPictureDotsPerMeter = 3780;
+
+void reportPrintError(const QString& reason) {
+  if (Messages* m = sheetContext().messages)
+    m->showCaptioned(QStringLiteral("打印错误提示"), QStringLiteral("打印出现错误，错误原因：") + reason);
+}
+
+}  // namespace
+
+void setSheetContext(SheetContext context) { contextStore() = std::move(context); }
+const SheetContext& sheetContext() { return contextStore(); }
+
+QDateTime sheetNow() {
+  const SheetContext& c = sheetContext();
+  return c.now ? c.now() : QDateTime::currentDateTime();
+}
+
+QString sheetFontFamily() {
+  static const QString family = [] {
+    const QStringList have = QFontDatabase::families();
+    for (const QString& w : {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("SimSun"), QStringLiteral("宋体")})
+      if (have.contains(w)) return w;
+    return uiFontFamily();
+  }();
+  return family;
+}
+
+QFont sheetQFont(const SheetFont& font) {
+  QFont f(sheetFontFamily());
+  f.setPointSize(font.pointSize);
+  f.setBold(font.bold);
+  f.setItalic(font.italic);
+  return f;
+}
+
+SheetMeasure sheetMeasure(QPaintDevice* device) {
+  SheetMeasure m;
+  m.width = [device](const QString& text, const SheetFont& font) {
+    return QFontMetrics(sheetQFont(font), device).horizontalAdvance(text);
+  };
+  m.height = [device](const QString&, const SheetFont& font) { return QFontMetrics(sheetQFont(font), device).height(); };
+  return m;
+}
+
+SheetInput makeSheetInput(const PrintList& LstObj, const QString& Fee, const QString& Syn, const QString& UseUnit,
+                          const QString& UseUnitC) {
+  SheetInput in;
+  in.LstObj = LstObj;
+  in.Fee = Fee;
+  in.Syn = Syn;
+  in.UseUnit = UseUnit;
+  in.UseUnitC = UseUnitC;
+  if (sheetContext().customer) {
+    const SheetCustomer c = sheetContext().customer();
+    in.visitNo = c.visitNo;
+    in.name = c.name;
+    in.gender = c.gender;
+    in.age = c.age;
+    in.tel = c.tel;
+  }
+  in.user = loginState().UserName;
+  const QDateTime now = sheetNow();
+  in.date = now.date().toString(QStringLiteral("yyyy/M/d"));
+  in.printTime = now.toString(QStringLiteral("yyyy/M/d H:mm:ss"));
+  return in;
+}
+
+void paintSheet(QPainter& painter, const SheetLayout& layout) {
+  const SheetMetrics& m = layout.metrics;
+  painter.fillRect(0, 0, m.PW, m.PH, Qt::white);
+  painter.setPen(QPen(Qt::black, 0, Qt::SolidLine));  // cosmetic: the thinnest line the target draws
+  for (const SheetLine& l : layout.lines) painter.drawLine(l.x1, l.y1, l.x2, l.y2);
+  SheetFont current{-1, false, false};
+  for (const SheetText& t : layout.texts) {
+    if (!(t.font == current)) {
+      painter.setFont(sheetQFont(t.font));
+      current = t.font;
+    }
+    // The layout places a text by its top-left corner.
+    painter.drawText(QPoint(t.x, t.y + painter.fontMetrics().ascent()), t.text);
+  }
+}
+
+QImage makeSheetPicture(int width, int height) {
+  QImage img(width, height, QImage::Format_RGB32);
+  img.setDotsPerMeterX(kPictureDotsPerMeter);
+  img.setDotsPerMeterY(kPictureDotsPerMeter);
+  img.fill(Qt::white);
+  return img;
+}
+
+bool VPrintDF(const PrintList& LstObj, const QString& Fee, QImage& Img, const QString& Syn, const QString& UseUnit,
+              const QString& UseUnitC) {
+  if (Img.isNull()) return true;
+  const SheetMeasure measure = sheetMeasure(&Img);
+  const SheetLayout layout = layoutSheet(makeSheetInput(LstObj, Fee, Syn, UseUnit, UseUnitC),
+                                         measureSheetMetrics(Img.width(), Img.height(), measure), measure);
+  QPainter painter(&Img);
+  if (painter.isActive()) paintSheet(painter, layout);
+  return true;
+}
+
+bool PrintDF(const PrintList& LstObj, const QString& Fee, const QString& Syn, const QString& UseUnit,
+             const QString& UseUnitC) {
+  const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+  if (info.isNull()) {
+    reportPrintError(QStringLiteral("没有默认打印机"));
+    return false;
+  }
+  QPrinter printer(info, QPrinter::HighResolution);
+  printer.setDocName(UseUnitC.isEmpty() ? QStringLiteral("处方") : UseUnitC);
+  printer.setFullPage(false);
+  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+  if (!printer.isValid() || page.isEmpty()) {
+    reportPrintError(QStringLiteral("打印机“%1”不可用").arg(info.printerName()));
+    return false;
+  }
+  // Everything that can go wrong before the first stroke is done before the job starts.
+  const SheetMeasure measure = sheetMeasure(&printer);
+  const SheetLayout layout = layoutSheet(makeSheetInput(LstObj, Fee, Syn, UseUnit, UseUnitC),
+                                         measureSheetMetrics(page.width(), page.height(), measure), measure);
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    reportPrintError(QStringLiteral("打印机“%1”无法开始打印任务").arg(info.printerName()));
+    return false;
+  }
+  paintSheet(painter, layout);
+  if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted) {
+    // No half-drawn page: the job is dropped before it reaches the printer.
+    printer.abort();
+    painter.end();
+    reportPrintError(QStringLiteral("打印机“%1”在打印中出错，打印任务已取消").arg(info.printerName()));
+    return false;
+  }
+  if (!painter.end() || printer.printerState() == QPrinter::Error) {
+    reportPrintError(QStringLiteral("打印机“%1”没有接受打印任务").arg(info.printerName()));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tcm::ui

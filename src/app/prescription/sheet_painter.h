@@ -1,0 +1,67 @@
+#pragma once
+// Draws the identification sheet: into the preview picture (VPrintDF) and as
+// a one-page job on the default printer (PrintDF), both from the one layout.
+#include <QDateTime>
+#include <QFont>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+#include "prescription/per_food.h"
+#include "prescription/sheet_layout.h"
+
+class QImage;
+class QPainter;
+class QPaintDevice;
+
+namespace tcm {
+class Messages;
+}
+
+namespace tcm::ui {
+
+// The visit number and the customer boxes of the main window, as the sheet prints them.
+struct SheetCustomer {
+  QString visitNo, name, gender, age, tel;
+};
+
+// What the sheet and its picture window read besides their parameters. The
+// main window registers it once; tests register their own.
+struct SheetContext {
+  std::function<SheetCustomer()> customer;  // read at drawing time
+  std::function<QDateTime()> now;           // the clock; the system clock when empty
+  Messages* messages = nullptr;             // print and save failures
+  QString pictureDir;                       // the folder PR of the data folder
+  QPointer<QWidget> mainWindow;             // the picture window opens centred on it
+};
+void setSheetContext(SheetContext context);
+const SheetContext& sheetContext();
+QDateTime sheetNow();
+
+// The face that stands in for "宋体", and the sheet's fonts in it.
+QString sheetFontFamily();
+QFont sheetQFont(const SheetFont& font);
+// Text measures on a paint device (its own resolution).
+SheetMeasure sheetMeasure(QPaintDevice* device);
+
+// The sheet's input: the parameters plus the customer, user, date and time of now.
+SheetInput makeSheetInput(const PrintList& LstObj, const QString& Fee, const QString& Syn, const QString& UseUnit,
+                          const QString& UseUnitC);
+
+// Draws a laid-out page with an active painter: white page, texts, thinnest black lines.
+void paintSheet(QPainter& painter, const SheetLayout& layout);
+
+// A picture the size of the preview with the resolution the sheet's point sizes assume.
+QImage makeSheetPicture(int width = 565, int height = 665);
+
+// Draws the sheet into `Img` (its size is the page). Always true.
+bool VPrintDF(const PrintList& LstObj, const QString& Fee, QImage& Img, const QString& Syn, const QString& UseUnit,
+              const QString& UseUnitC);
+
+// Prints the sheet as one page on the default printer. On failure shows
+// "打印错误提示" with the reason and returns false.
+bool PrintDF(const PrintList& LstObj, const QString& Fee, const QString& Syn, const QString& UseUnit,
+             const QString& UseUnitC);
+
+}  // namespace tcm::ui

@@ -1,0 +1,75 @@
+#pragma once
+// The identification sheet as placed texts and lines: every position comes
+// from the measured size of one character of the page's font, so the same
+// layout serves the preview picture and the printed page.
+#include <QList>
+#include <QString>
+#include <functional>
+
+#include "prescription/per_food.h"
+
+namespace tcm {
+
+// A font of the sheet: the page's one face at a size in points and a style.
+struct SheetFont {
+  int pointSize = 11;
+  bool bold = false;
+  bool italic = false;
+  bool operator==(const SheetFont&) const = default;
+};
+
+// Measured on the target: page size, and the width of "宽" and height of "高"
+// at 11 points and the height of "高" at 16 points, in the target's units.
+struct SheetMetrics {
+  int PW = 0, PH = 0;
+  int W = 0, H = 0, H16 = 0;
+};
+
+// The target's measures: the advance width of a text and the height of a
+// text line in a font.
+struct SheetMeasure {
+  std::function<int(const QString& text, const SheetFont& font)> width;
+  std::function<int(const QString& text, const SheetFont& font)> height;
+};
+
+// What the sheet shows.
+struct SheetInput {
+  PrintList LstObj;
+  QString Fee, Syn, UseUnit, UseUnitC;
+  QString visitNo;                     // the visit number
+  QString name, gender, age, tel;      // the customer boxes
+  QString user;                        // the user who wrote it
+  QString date;                        // today, date only
+  QString printTime;                   // now, date and time
+};
+
+// A text with its top-left corner at (x, y).
+struct SheetText {
+  int x = 0, y = 0;
+  QString text;
+  SheetFont font;
+};
+
+// A thin black line.
+struct SheetLine {
+  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+struct SheetLayout {
+  SheetMetrics metrics;
+  QList<SheetText> texts;  // in drawing order
+  QList<SheetLine> lines;
+};
+
+// W, H and H16 measured with `measure` on a page of pw × ph.
+SheetMetrics measureSheetMetrics(int pw, int ph, const SheetMeasure& measure);
+
+// The whole page. The body is not paginated: a long body runs into the footer
+// area; the footer always stands at PH − 4H.
+SheetLayout layoutSheet(const SheetInput& in, const SheetMetrics& m, const SheetMeasure& measure);
+
+// The characters from `from` (counting from 0) up to `count` of them: one
+// taboo line of the sheet.
+QString sheetTabooLine(const QString& text, int from, int count);
+
+}  // namespace tcm
