@@ -29,5 +29,11 @@ as_pg "$pgbin/pg_ctl" -D "$pgdir/data" -l "$pgdir/server.log" -w \
   -o "-p $port -k $pgdir -c listen_addresses=127.0.0.1 -c fsync=off" start >/dev/null
 export TCM_TEST_PG="postgresql://tcm@127.0.0.1:$port/postgres"
 
+# The default printer of the tests: a cups-pdf queue on a CUPS server of its own.
+# shellcheck source=scripts/test_printer.sh
+. "$TCM_ROOT/scripts/test_printer.sh"
+trap 'stop_pg; tcm_stop_test_printer' EXIT
+tcm_start_test_printer
+
 cd "$TCM_ROOT/build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2

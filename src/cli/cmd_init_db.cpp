@@ -41,6 +41,10 @@ int cmdInitDb(const DbSettings& settings, const QStringList& args, Io io) {
     io.err << error << "\n";
     return 1;
   }
+  if (!QDir().mkpath(settings.pictureDir())) {  // the prescription pictures are saved here
+    io.err << "无法创建图片文件夹 " << settings.pictureDir() << "\n";
+    return 1;
+  }
   TDMServer dm(settings, &messages);
   if (!applySchema(dm, Database::Local, &error) || !applySchema(dm, Database::Remote, &error)) {
     io.err << "建立数据库结构失败：" << error << "\n";

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <cups/cups.h>
 
 #include "login/login_state.h"
 #include "messages.h"
@@ -156,6 +157,12 @@ bool PrintDF(const PrintList& LstObj, const QString& Fee, const QString& Syn, co
   }
   if (!painter.end() || printer.printerState() == QPrinter::Error) {
     reportPrintError(QStringLiteral("打印机“%1”没有接受打印任务").arg(info.printerName()));
+    return false;
+  }
+  // The print engine hands the page to the print server at the end and does
+  // not look at the answer; a refused job shows here, in the server's words.
+  if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) {
+    reportPrintError(QString::fromUtf8(cupsLastErrorString()));
     return false;
   }
   return true;

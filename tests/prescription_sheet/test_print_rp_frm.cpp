@@ -1,0 +1,122 @@
+// The prescription picture window: one window, its frame, the picture of the
+// last opening, and saving the picture under PR.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "prescription/print_rp_frm.h"
+#include "sheet_fixture.h"
+
+using namespace tcm;
+using namespace tcm::test;
+using namespace tcm::ui;
+
+namespace {
+
+class PictureWindow : public SheetFixture {
+ protected:
+  QString prDir() const { return QDir(dataDir.path()).filePath(QStringLiteral("PR")); }
+  QStringList prFiles() const { return QDir(prDir()).entryList(QDir::Files | QDir::Hidden | QDir::System); }
+  // Non-white pixels of a picture.
+  static int inked(const QImage& img) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if (img.pixel(x, y) != qRgb(255, 255, 255)) ++n;
+    return n;
+  }
+};
+
+}  // namespace
+
+TEST_F(PictureWindow, OneFixedWindowAboveTheOthersShowingTheLastSheet) {
+  ShowPrintRPFrm(herbalList(), QStringLiteral("120.0"), QStringLiteral("气虚质"), QStringLiteral("康宁中医馆"),
+                 QStringLiteral("处方"));
+  TPrintRPFrm* frm = printRPFrm();
+  ASSERT_TRUE(frm);
+  EXPECT_TRUE(frm->isVisible());
+  EXPECT_EQ(frm->windowTitle(), QStringLiteral("处方打印"));
+  EXPECT_EQ(frm->Img.size(), QSize(565, 665));
+  EXPECT_EQ(frm->imgView->size(), QSize(565, 665));
+  EXPECT_EQ(frm->minimumSize(), frm->maximumSize());
+  EXPECT_TRUE(frm->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_FALSE(frm->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+  EXPECT_EQ(frm->windowModality(), Qt::NonModal);
+  EXPECT_EQ(frm->btnAdd->text(), QStringLiteral("打印"));
+  EXPECT_EQ(frm->RzButton1->text(), QStringLiteral("保存图片"));
+  EXPECT_EQ(frm->ID, QStringLiteral("20250307-12-7"));
+  EXPECT_GT(inked(frm->Img), 2000);  // heading, lines, herbs, footer
+  const QImage herbalPicture = frm->Img;
+
+  // The food editor's opening reuses the window and replaces everything.
+  frm->close();
+  EXPECT_FALSE(frm->isVisible());
+  ShowPrintRPFrm(foodList(), QStringLiteral("56.0"), QStringLiteral("气虚质"), QStringLiteral("康宁中医馆"),
+                 QStringLiteral("药膳方"));
+  EXPECT_EQ(printRPFrm(), frm);
+  EXPECT_TRUE(frm->isVisible());
+  EXPECT_EQ(frm->UseUnitC, QStringLiteral("药膳方"));
+  ASSERT_EQ(frm->LstObj.size(), 3);
+  EXPECT_NE(frm->Img, herbalPicture);
+  // Redrawing the same sheet gives the same picture: nothing of the herbal sheet is left.
+  const QImage food = frm->Img;
+  frm->redraw();
+  EXPECT_EQ(frm->Img, food);
+}
+
+TEST_F(PictureWindow, SavesPngUnderTheDayShopAndUserTheLaterSaveWins) {
+  ShowPrintRPFrm(herbalList(), QStringLiteral("120.0"), QStringLiteral("气虚质"), QStringLiteral("康宁中医馆"),
+                 QStringLiteral("处方"));
+  TPrintRPFrm* frm = printRPFrm();
+  ASSERT_TRUE(frm);
+  const QString file = QDir(prDir()).filePath(QStringLiteral("20250307-12-7.png"));
+  EXPECT_EQ(frm->pictureFile(), file);
+  QTest::mouseClick(frm->RzButton1, Qt::LeftButton);
+  EXPECT_TRUE(messages.captioned.isEmpty()) << messages.captioned.join('\n').toStdString();
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(f.read(8).startsWith("\x89PNG\r\n\x1a\n"));
+  f.close();
+  QImage first(file, "PNG");
+  ASSERT_FALSE(first.isNull());
+  EXPECT_EQ(first.size(), QSize(565, 665));
+  EXPECT_EQ(first.convertToFormat(QImage::Format_RGB32), frm->Img.convertToFormat(QImage::Format_RGB32));
+
+  ShowPrintRPFrm(foodList(), QStringLiteral("56.0"), QStringLiteral("气虚质"), QStringLiteral("康宁中医馆"),
+                 QStringLiteral("药膳方"));
+  QTest::mouseClick(frm->RzButton1, Qt::LeftButton);
+  EXPECT_EQ(prFiles(), QStringList{QStringLiteral("20250307-12-7.png")});  // one file, no leftovers
+  const QImage second(file, "PNG");
+  EXPECT_EQ(second.convertToFormat(QImage::Format_RGB32), frm->Img.convertToFormat(QImage::Format_RGB32));
+  EXPECT_NE(second.convertToFormat(QImage::Format_RGB32), first.convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(PictureWindow, SaveWithoutThePictureFolderReportsAndWritesNothing) {
+  ASSERT_TRUE(QDir(prDir()).removeRecursively());
+  ShowPrintRPFrm(herbalList(), QStringLiteral("120.0"), QStringLiteral("气虚质"), QStringLiteral("康宁中医馆"),
+                 QStringLiteral("处方"));
+  TPrintRPFrm* frm = printRPFrm();
+  ASSERT_TRUE(frm);
+  QTest::mouseClick(frm->RzButton1, Qt::LeftButton);
+  ASSERT_EQ(messages.captioned.size(), 1);
+  EXPECT_TRUE(messages.captioned[0].contains(QStringLiteral("保存图片失败")));
+  EXPECT_TRUE(messages.captioned[0].contains(QDir::toNativeSeparators(prDir())));
+  EXPECT_FALSE(QDir(prDir()).exists());
+  EXPECT_EQ(QDir(dataDir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{});
+  EXPECT_TRUE(frm->isVisible());  // the window stays open
+
+  // A file named PR where the folder should be is refused the same way, and kept as it was.
+  QFile blocker(prDir());
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.write("x");
+  blocker.close();
+  messages.clear();
+  QTest::mouseClick(frm->RzButton1, Qt::LeftButton);
+  ASSERT_EQ(messages.captioned.size(), 1);
+  EXPECT_EQ(QFileInfo(prDir()).size(), 1);
+  EXPECT_EQ(QDir(dataDir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList{QStringLiteral("PR")});
+}
