@@ -33,6 +33,12 @@ class PictureWindow : public SheetFixture {
 }  // namespace
 
 TEST_F(PictureWindow, OneFixedWindowAboveTheOthersShowingTheLastSheet) {
+  QWidget main;
+  main.setGeometry(100, 60, 1100, 700);
+  main.show();
+  SheetContext c = sheetContext();
+  c.mainWindow = &main;
+  setSheetContext(c);
   ShowPrintRPFrm(herbalList(), QStringLiteral("120.0"), QStringLiteral("气虚质"), QStringLiteral("康宁中医馆"),
                  QStringLiteral("处方"));
   TPrintRPFrm* frm = printRPFrm();
@@ -48,6 +54,7 @@ TEST_F(PictureWindow, OneFixedWindowAboveTheOthersShowingTheLastSheet) {
   EXPECT_EQ(frm->btnAdd->text(), QStringLiteral("打印"));
   EXPECT_EQ(frm->RzButton1->text(), QStringLiteral("保存图片"));
   EXPECT_EQ(frm->ID, QStringLiteral("20250307-12-7"));
+  EXPECT_LE((frm->frameGeometry().center() - main.frameGeometry().center()).manhattanLength(), 20);  // give or take the frame
   EXPECT_GT(inked(frm->Img), 2000);  // heading, lines, herbs, footer
   const QImage herbalPicture = frm->Img;
 

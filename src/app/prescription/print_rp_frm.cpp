@@ -126,12 +126,13 @@ void ShowPrintRPFrm(const tcm::PrintList& LstObj, const QString& Fee, const QStr
   frm->UseUnit = UseUnit;
   frm->UseUnitC = UseUnitC;
   frm->redraw();
-  if (!frm->isVisible()) {
-    if (QWidget* main = sheetContext().mainWindow.data())
-      frm->move(main->frameGeometry().center() - QPoint(frm->width() / 2, frm->height() / 2));
+  if (frm->isVisible()) {
+    frm->raise();  // already open, perhaps behind another window
+    return;
   }
+  if (QWidget* main = sheetContext().mainWindow.data())
+    frm->move(main->frameGeometry().center() - QPoint(frm->width() / 2, frm->height() / 2));
   frm->show();
-  frm->raise();
 }
 
 void registerMainSheetContext(TMainFrm* main, TDMServer& dm, Messages& messages) {

@@ -23,6 +23,16 @@ SheetContext& contextStore() {
 // 96 dots per inch: the resolution the sheet's point sizes were made for on screen.
 constexpr int kPictureDotsPerMeter = 3780;
 
+// "宋体" is one em from the top of a text line to its bottom, and the sheet was
+// laid out with those line heights. The substitute face has a taller line, so
+// a line is measured as one em and drawn with the ideographs' em box (0.88 em
+// above the baseline, 0.12 em below, as in the CJK faces) from its top.
+constexpr double kEmBoxAscent = 0.88;
+
+int emPixels(const SheetFont& font, const QPaintDevice* device) {
+  return qRound(font.pointSize * device->logicalDpiY() / 72.0);
+}
+
 void reportPrintError(const QString& reason) {
   if (Messages* m = sheetContext().messages)
     m->showCaptioned(QStringLiteral("打印错误提示"), QStringLiteral("打印出现错误，错误原因：") + reason);
@@ -61,7 +71,7 @@ SheetMeasure sheetMeasure(QPaintDevice* device) {
   m.width = [device](const QString& text, const SheetFont& font) {
     return QFontMetrics(sheetQFont(font), device).horizontalAdvance(text);
   };
-  m.height = [device](const QString&, const SheetFont& font) { return QFontMetrics(sheetQFont(font), device).height(); };
+  m.height = [device](const QString&, const SheetFont& font) { return emPixels(font, device); };
   return m;
 }
 
@@ -94,13 +104,15 @@ void paintSheet(QPainter& painter, const SheetLayout& layout) {
   painter.setPen(QPen(Qt::black, 0, Qt::SolidLine));  // cosmetic: the thinnest line the target draws
   for (const SheetLine& l : layout.lines) painter.drawLine(l.x1, l.y1, l.x2, l.y2);
   SheetFont current{-1, false, false};
+  int ascent = 0;
   for (const SheetText& t : layout.texts) {
     if (!(t.font == current)) {
       painter.setFont(sheetQFont(t.font));
       current = t.font;
+      ascent = qRound(kEmBoxAscent * emPixels(t.font, painter.device()));
     }
-    // The layout places a text by its top-left corner.
-    painter.drawText(QPoint(t.x, t.y + painter.fontMetrics().ascent()), t.text);
+    // The layout places a text by the top-left corner of its line.
+    painter.drawText(QPoint(t.x, t.y + ascent), t.text);
   }
 }
 

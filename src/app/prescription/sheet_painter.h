@@ -42,7 +42,8 @@ QDateTime sheetNow();
 // The face that stands in for "宋体", and the sheet's fonts in it.
 QString sheetFontFamily();
 QFont sheetQFont(const SheetFont& font);
-// Text measures on a paint device (its own resolution).
+// Text measures on a paint device (its own resolution): the advance width, and
+// a line one em high.
 SheetMeasure sheetMeasure(QPaintDevice* device);
 
 // The sheet's input: the parameters plus the customer, user, date and time of now.
