@@ -1,0 +1,104 @@
+#pragma once
+// The herbal prescription editor "汤方": 32 herb slots, the number of doses,
+// the weight and price, saving into the visit record and printing.
+#include <QFrame>
+#include <QPointer>
+#include <QTimer>
+#include <array>
+
+#include "base_frm.h"
+#include "prescription/herb_prescription.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace tcm {
+class TDMServer;
+class Messages;
+}  // namespace tcm
+
+namespace tcm::ui {
+
+class TMainFrm;
+class TPanel;
+
+// A herb slot: name, editable dosage, unit. Occupied exactly when visible.
+class TPreHerFra : public QFrame {
+  Q_OBJECT
+ public:
+  explicit TPreHerFra(QWidget* parent = nullptr);
+
+  QFrame* shp1 = nullptr;  // the slot's background shape
+  QLabel* lblName = nullptr;
+  QLineEdit* edtDosage = nullptr;
+  QLabel* lblUnit = nullptr;
+  QLabel* imgChange = nullptr;  // a marker, hidden whenever the slot is filled
+  QString id;
+  double price = 0;
+
+  // Shows the herb in the slot without announcing a dosage change.
+  void fill(const QString& herbId, const QString& name, const QString& dosage, const QString& unit, double unitPrice);
+  // Hides the slot and clears its name.
+  void empty();
+  // The dosage box at its fixed place in the slot.
+  void placeDosageBox();
+
+ Q_SIGNALS:
+  void dosageChanged(TPreHerFra* slot);
+};
+
+class TPreFrm : public TBaseFrm {
+  Q_OBJECT
+ public:
+  TPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages);
+
+  // Set by the opener.
+  QString SynName, SynId, PreId, PreName;
+
+  QLabel* lblPre = nullptr;    // name and weight; its hint holds the bare name
+  QLabel* lblPrice = nullptr;  // the total price
+  QComboBox* cbbTea = nullptr; // "剂数": 1 … 15
+  TPanel* pnlSave = nullptr;   // "保存"
+  TPanel* pnlPRT = nullptr;    // "打印"
+  TPanel* imgClose = nullptr;  // the close mark of the title bar
+  std::array<TPreHerFra*, HerbPrescription::kSlots> ArrHer{};  // Her1 … Her32
+  QTimer tmr1;                 // 1 ms, started by the opener
+
+  // The bare prescription name (the hint of lblPre).
+  QString preHint() const;
+  const HerbPrescription& prescription() const { return pre_; }
+
+  void tmr1Timer();
+  void GetPreHerb(const QString& synId, const QString& synName, const QString& preId, const QString& preName,
+                  int fromType);
+  void SetPreItem(const QString& preName, const QString& herbIds);
+  void ClearPreItem();
+  void CalaFee(int day);
+  void cbbTeaChange();
+  void Her1edtDosageChange(TPreHerFra* slot);
+  void pnlSaveClick();
+  void pnlPRTClick();
+  void imgCloseClick();
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+
+ private:
+  void FormShow();
+  void reprice();
+
+  TMainFrm* mainFrm_;
+  TDMServer& dm_;
+  Messages& messages_;
+  HerbPrescription pre_;
+};
+
+// Opens the one editor of the process (created on first use, reused after) for
+// a classic prescription of the result panel; the loading follows 1 ms later.
+TPreFrm* openPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages, const QString& synName,
+                    const QString& preId, const QString& preName);
+// The editor, or null before the first opening.
+TPreFrm* preFrm();
+
+}  // namespace tcm::ui
