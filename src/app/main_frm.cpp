@@ -18,6 +18,7 @@
 #include "login/login_state.h"
 #include "messages.h"
 #include "msg_box_frm.h"
+#include "prescription/pre_frm.h"
 #include "prescription/print_rp_frm.h"
 #include "ui_kit.h"
 
@@ -127,6 +128,11 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   pgMain->addTab(tsAI, QStringLiteral("AI辨识"));
   root->addWidget(pgMain, 1);
   connect(imgAI, &TPanel::clicked, this, [this] { pgMain->setCurrentWidget(tsAI); });
+  // A classic prescription of the result panel opens the herbal editor.
+  connect(tsAI, &TIdentifyPage::classicPrescriptionRequested, this,
+          [this](const QString& synName, const QString& preId, const QString& preName) {
+            openPreFrm(this, dm_, messages_, synName, preId, preName);
+          });
 
   pnlLoadData = new QFrame(this);
   pnlLoadData->setObjectName(QStringLiteral("pnlLoadData"));

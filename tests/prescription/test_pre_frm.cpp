@@ -1,0 +1,165 @@
+// The herbal editor opened from a classic prescription of the result panel:
+// its slots, repricing at each dosage keystroke, and saving into the visit.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTest>
+
+#include "entry/identify_page.h"
+#include "login/login_state.h"
+#include "main_frm.h"
+#include "prescription/herb_prescription.h"
+#include "prescription/pre_frm.h"
+#include "prescription/print_rp_frm.h"
+#include "result/pre_name_frame.h"
+#include "result/result_panel.h"
+#include "test_support.h"
+#include "ui_kit.h"
+
+using namespace tcm;
+using namespace tcm::test;
+using namespace tcm::ui;
+
+namespace {
+
+class PreFrmTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TCM_REQUIRE_FOLDER(folder);
+    loginState().clear();
+    loginState().ShopId = "1";
+    loginState().ShopName = QStringLiteral("测试店");
+    dm = folder.server(&messages);
+    main = std::make_unique<TMainFrm>(*dm, messages);
+    QSignalSpy loaded(main.get(), &TMainFrm::loadingFinished);
+    main->show();
+    ASSERT_TRUE(loaded.wait(5000));
+    page = main->tsAI;
+  }
+  void TearDown() override {
+    main.reset();
+    loginState().clear();
+  }
+
+  // Picks a finding from the symptom search as the keyboard does.
+  void pick(const QString& keys, const QString& name) {
+    QLineEdit* edit = page->searchBoxes[0];
+    if (edit->width() == 300) QTest::mouseClick(edit, Qt::LeftButton);
+    edit->setFocus();
+    edit->clear();
+    if (keys.toLatin1() == keys.toUtf8())
+      QTest::keyClicks(edit, keys);
+    else
+      edit->insert(keys);
+    const QList<QListWidgetItem*> found = page->LstSym->findItems(name, Qt::MatchExactly);
+    ASSERT_FALSE(found.isEmpty()) << name.toStdString();
+    page->LstSym->setCurrentItem(found.first());
+    QTest::keyClick(page->LstSym, Qt::Key_Return);
+  }
+
+  QString query1(const QString& sql, const QVariantList& values) {
+    QSqlQuery* q = dm->GetDB(Sql(sql, values), true);
+    return q && q->next() ? q->value(0).toString() : QString();
+  }
+
+  DataFolder folder{RemoteKind::Sqlite, true};
+  RecordingMessages messages;
+  std::unique_ptr<TDMServer> dm;
+  std::unique_ptr<TMainFrm> main;
+  TIdentifyPage* page = nullptr;
+};
+
+}  // namespace
+
+TEST_F(PreFrmTest, OpenFromTheResultEditADoseAndSaveIntoTheVisit) {
+  pick("xj", QStringLiteral("心悸"));
+  pick("fl", QStringLiteral("乏力"));
+  pick("qd", QStringLiteral("气短"));
+  TPreNameFrame* slot = page->result->ArrPreHerName[0];
+  ASSERT_TRUE(slot->isVisibleTo(page));
+  const QString preName = slot->lblName->text();
+  QTest::mouseClick(slot->lblName, Qt::LeftButton);
+  TPreFrm* frm = preFrm();
+  ASSERT_NE(frm, nullptr);
+  EXPECT_TRUE(frm->isVisible());
+  EXPECT_EQ(frm->windowTitle(), QStringLiteral("治疗方剂"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->ArrHer[0]->isVisible(); }, 2000));
+
+  // The slots show the prescription's herbs, priced from the shop's list.
+  HerbPrescription expected;
+  expected.fill(query1("select herbIds from pre where PreId = ?", {slot->preId().toLongLong()}), main->LstHerbPrice);
+  const int n = static_cast<int>(expected.slots().size());
+  ASSERT_GT(n, 1);
+  for (int i = 0; i < HerbPrescription::kSlots; ++i) EXPECT_EQ(frm->ArrHer[i]->isVisible(), i < n) << i;
+  EXPECT_EQ(frm->ArrHer[0]->lblName->text(), expected.slots()[0].name);
+  EXPECT_EQ(frm->cbbTea->currentText(), "6");
+  EXPECT_EQ(frm->lblPrice->text(), herbPriceText(expected, "6"));
+  EXPECT_EQ(frm->lblPre->text(), herbPreCaption(preName, expected.weight()));
+  EXPECT_NE(frm->lblPrice->text(), "0.0");
+
+  // Each keystroke in a dosage box reprices; a cleared box counts as 0 at once.
+  const QString originalDose = expected.slots()[0].dosage;
+  QLineEdit* dose = frm->ArrHer[0]->edtDosage;
+  dose->selectAll();
+  QTest::keyClick(dose, Qt::Key_Backspace);
+  expected.setDosage(0, QString());
+  EXPECT_EQ(frm->lblPrice->text(), herbPriceText(expected, "6"));
+  QTest::keyClicks(dose, "2");
+  expected.setDosage(0, "2");
+  EXPECT_EQ(frm->lblPrice->text(), herbPriceText(expected, "6"));
+  QTest::keyClicks(dose, "0");
+  expected.setDosage(0, "20");
+  EXPECT_EQ(frm->lblPrice->text(), herbPriceText(expected, "6"));
+  frm->cbbTea->setCurrentText("7");
+  EXPECT_EQ(frm->lblPrice->text(), herbPriceText(expected, "7"));
+
+  // No customer: nothing is saved.
+  page->PatId = "0";
+  QTest::mouseClick(frm->pnlSave, Qt::LeftButton);
+  EXPECT_EQ(messages.messages, QStringList{QStringLiteral("未选择客户")});
+  EXPECT_EQ(query1("select count(*) from pat_med", {}), "0");
+
+  // A customer without a visit number yet: the save makes one and stores the prescription.
+  const QString patId = query1("select PatId from pat where shopId = ? order by PatId", {1});
+  ASSERT_FALSE(patId.isEmpty());
+  page->PatId = patId;
+  page->MZNO.clear();
+  messages.clear();
+  QTest::mouseClick(frm->pnlSave, Qt::LeftButton);
+  EXPECT_EQ(messages.messages, QStringList{QStringLiteral("保存成功")});
+  ASSERT_EQ(page->MZNO.size(), 19);
+  EXPECT_EQ(query1("select HerbIds from pat_med where patId = ? and MZNO = ?", {patId.toLongLong(), page->MZNO}),
+            herbIdsText(expected, "7", preName));
+  EXPECT_TRUE(herbIdsText(expected, "7", preName).contains(QStringLiteral(",%1,20,").arg(expected.slots()[0].name)));
+  EXPECT_EQ(query1("select Herb from pat_med where patId = ?", {patId.toLongLong()}), herbDisplayText(expected, "7"));
+  EXPECT_EQ(query1("select bodyType from pat where PatId = ?", {patId.toLongLong()}), page->result->lblSyn->text());
+  EXPECT_DOUBLE_EQ(query1("select herbPrice from pat_med", {}).toDouble(), frm->lblPrice->text().toDouble());
+
+  // "打印" hands the prescription to the picture window as one print line.
+  QTest::mouseClick(frm->pnlPRT, Qt::LeftButton);
+  TPrintRPFrm* picture = printRPFrm();
+  ASSERT_NE(picture, nullptr);
+  EXPECT_TRUE(picture->isVisible());
+  ASSERT_EQ(picture->LstObj.size(), 1);
+  EXPECT_EQ(picture->LstObj[0].PreName, preName);
+  EXPECT_EQ(picture->LstObj[0].FoodHer, herbPrintLine(expected, preName).FoodHer);
+  EXPECT_EQ(picture->Fee, frm->lblPrice->text());
+  EXPECT_EQ(picture->Syn, page->result->lblSyn->text());
+  EXPECT_EQ(picture->UseUnit, QStringLiteral("测试店"));
+  EXPECT_EQ(picture->UseUnitC, QStringLiteral("处方"));
+  picture->close();
+
+  // Closing hides the one editor; the next opening reuses it and loads afresh.
+  QTest::mouseClick(frm->imgClose, Qt::LeftButton);
+  EXPECT_FALSE(frm->isVisible());
+  QTest::mouseClick(slot->lblName, Qt::LeftButton);
+  EXPECT_EQ(preFrm(), frm);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->ArrHer[0]->isVisible(); }, 2000));
+  EXPECT_EQ(frm->ArrHer[0]->edtDosage->text(), originalDose);
+  expected.setDosage(0, originalDose);
+  EXPECT_EQ(frm->lblPrice->text(), herbPriceText(expected, "7"));  // the doses box keeps its number
+  EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(",").toStdString();
+}
