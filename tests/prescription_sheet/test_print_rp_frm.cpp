@@ -2,11 +2,15 @@
 // last opening, and saving the picture under PR.
 #include <QDir>
 #include <QFile>
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
+#include "entry/identify_page.h"
+#include "main_frm.h"
 #include "prescription/print_rp_frm.h"
 #include "sheet_fixture.h"
 
@@ -126,4 +130,36 @@ TEST_F(PictureWindow, SaveWithoutThePictureFolderReportsAndWritesNothing) {
   EXPECT_EQ(QFileInfo(prDir()).size(), 1);
   EXPECT_EQ(QDir(dataDir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
             QStringList{QStringLiteral("PR")});
+}
+
+// The main window registers where the sheet reads the visit and the customer.
+TEST(SheetContextOfMainWindow, ReadsTheVisitAndTheCustomerBoxes) {
+  DataFolder folder;
+  TCM_REQUIRE_FOLDER(folder);
+  RecordingMessages messages;
+  auto dm = folder.server(&messages);
+  loginState().clear();
+  loginState().UserName = QStringLiteral("李医生");
+  {
+    TMainFrm main(*dm, messages);
+    EXPECT_EQ(sheetContext().mainWindow.data(), &main);
+    EXPECT_EQ(sheetContext().messages, &messages);
+    EXPECT_EQ(sheetContext().pictureDir, folder.settings().pictureDir());
+    main.tsAI->MZNO = QStringLiteral("202503070009");
+    main.tsAI->edtPatName->setText(QStringLiteral("王五"));
+    main.tsAI->edtGender->setCurrentText(QStringLiteral("女"));
+    main.tsAI->edtAge->setText(QStringLiteral("33"));
+    main.tsAI->edtTel->setText(QStringLiteral("13900000002"));
+    const SheetInput in = makeSheetInput({}, QStringLiteral("0.0"), {}, {}, {});
+    EXPECT_EQ(in.visitNo, QStringLiteral("202503070009"));
+    EXPECT_EQ(in.name, QStringLiteral("王五"));
+    EXPECT_EQ(in.gender, QStringLiteral("女"));
+    EXPECT_EQ(in.age, QStringLiteral("33"));
+    EXPECT_EQ(in.tel, QStringLiteral("13900000002"));
+    EXPECT_EQ(in.user, QStringLiteral("李医生"));
+  }
+  // With the main window gone the labels stand alone.
+  EXPECT_TRUE(makeSheetInput({}, {}, {}, {}, {}).name.isEmpty());
+  setSheetContext({});
+  loginState().clear();
 }
