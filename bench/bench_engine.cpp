@@ -15,6 +15,7 @@
 // The generator of realistic knowledge tables lives with the engine tests.
 #include "../tests/engine/engine_fixtures.h"
 #include "kb_generator.h"
+#include "literal_engine.h"
 
 using namespace tcm;
 using namespace tcm::test;
@@ -57,7 +58,12 @@ Base& largeBase() {
 
 const QString kDepartments = QStringLiteral("1,2,3,4,5,6,7,8,9,10,11,12");
 
-void runEngine(benchmark::State& state, Base& base, bool withChief) {
+// The engine as the client runs it (parsed once into the index) or its literal
+// reading that the tests hold (every text parsed on every run), on the same
+// bases in the same run, so the figures compare as a ratio.
+enum class Reading { Indexed, Literal };
+
+void runEngine(benchmark::State& state, Base& base, bool withChief, Reading reading = Reading::Indexed) {
   qsizetype i = 0;
   int64_t results = 0;
   for (auto _ : state) {
@@ -65,7 +71,10 @@ void runEngine(benchmark::State& state, Base& base, bool withChief) {
     const QString chief = withChief ? base.chiefs[i % base.chiefs.size()] : QString();
     QString hint;
     base.negatives.calls.clear();
-    const EngineRun run = GetIllBySymLst(*base.index, findings, 4, 20, 1, kDepartments, hint, chief, base.negatives);
+    const EngineRun run =
+        reading == Reading::Indexed
+            ? GetIllBySymLst(*base.index, findings, 4, 20, 1, kDepartments, hint, chief, base.negatives)
+            : literalGetIllBySymLst(*base.table, findings, 4, 20, 1, kDepartments, hint, chief, base.negatives);
     if (!run.ok()) {
       state.SkipWithError(run.error.toStdString().c_str());
       return;
@@ -88,6 +97,22 @@ BENCHMARK(BM_Engine_10000Syndromes)->Unit(benchmark::kMillisecond);
 
 void BM_Engine_10000Syndromes_ChiefComplaint(benchmark::State& state) { runEngine(state, largeBase(), true); }
 BENCHMARK(BM_Engine_10000Syndromes_ChiefComplaint)->Unit(benchmark::kMillisecond);
+
+void BM_LiteralEngine_50Syndromes(benchmark::State& state) { runEngine(state, smallBase(), false, Reading::Literal); }
+BENCHMARK(BM_LiteralEngine_50Syndromes)->Unit(benchmark::kMicrosecond);
+
+void BM_LiteralEngine_50Syndromes_ChiefComplaint(benchmark::State& state) {
+  runEngine(state, smallBase(), true, Reading::Literal);
+}
+BENCHMARK(BM_LiteralEngine_50Syndromes_ChiefComplaint)->Unit(benchmark::kMicrosecond);
+
+void BM_LiteralEngine_10000Syndromes(benchmark::State& state) { runEngine(state, largeBase(), false, Reading::Literal); }
+BENCHMARK(BM_LiteralEngine_10000Syndromes)->Unit(benchmark::kMillisecond);
+
+void BM_LiteralEngine_10000Syndromes_ChiefComplaint(benchmark::State& state) {
+  runEngine(state, largeBase(), true, Reading::Literal);
+}
+BENCHMARK(BM_LiteralEngine_10000Syndromes_ChiefComplaint)->Unit(benchmark::kMillisecond);
 
 // Parsing a loaded table once, before its first run.
 void BM_BuildIndex_10000Syndromes(benchmark::State& state) {

@@ -14,6 +14,7 @@ class AppMessages : public Messages {
   void showDbError(const QString& text) override;
   bool askOkCancel(const QString& title, const QString& text) override;
   void showCaptioned(const QString& caption, const QString& text) override;
+  void showWholeText(const QString& text) override;
 
  private:
   TMainFrm* main_ = nullptr;

@@ -302,9 +302,9 @@ void TLoginFrm::pnlLoginClick() {
     hide();
     mainFrm_->setEnabled(true);
     mainFrm_->pgMain->setEnabled(true);
-    if (chkMember->isChecked() && !writeRememberedLogin(iniPath(), name, password))
-      qWarning("set.ini could not be written");
     lblPro->hide();
+    if (chkMember->isChecked() && !writeRememberedLogin(iniPath(), name, password))
+      messages_.showMessage(QStringLiteral("无法保存记住的密码：设置文件 set.ini 不能写入"));
     Q_EMIT loggedIn();
     return;
   }

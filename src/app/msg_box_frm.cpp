@@ -1,6 +1,7 @@
 #include "msg_box_frm.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -39,7 +40,27 @@ TMsgBoxFrm::TMsgBoxFrm(QWidget* parent) : TBaseFrm(QStringLiteral("提示"), par
   connect(pnlViewMore, &TPanel::clicked, this, &TMsgBoxFrm::pnlViewMoreClick);
 }
 
-void TMsgBoxFrm::setMessage(const QString& text) { lblMsg->setText(text); }
+void TMsgBoxFrm::setMessage(const QString& text, bool whole) {
+  lblMsg->setText(text);
+  lblMsg->setWordWrap(whole);
+  if (!whole) {
+    setFixedSize(420, 190);
+    return;
+  }
+  // The label's width stays; the box grows by the lines the wrapped text needs.
+  const int textWidth = width() - 2 * 16 - 4;
+  const int needed = lblMsg->heightForWidth(textWidth);
+  const int oneLine = lblMsg->fontMetrics().height();
+  setFixedSize(420, 190 + std::max(0, needed - oneLine));
+}
+
+void TMsgBoxFrm::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+    pnlViewMoreClick();
+    return;
+  }
+  TBaseFrm::keyPressEvent(e);
+}
 
 void TMsgBoxFrm::pnlViewMoreClick() { accept(); }
 

@@ -12,10 +12,16 @@ class TMsgBoxFrm : public TBaseFrm {
   QLabel* lblMsg = nullptr;
   TPanel* pnlViewMore = nullptr;
 
-  void setMessage(const QString& text);
+  // One line cut off at the box's width; with `whole`, wrapped onto as many
+  // lines as the text needs, the box growing to hold them.
+  void setMessage(const QString& text, bool whole = false);
 
  public Q_SLOTS:
   void pnlViewMoreClick();
+
+ protected:
+  // Enter and keypad Enter close the box as "确定" does.
+  void keyPressEvent(QKeyEvent* e) override;
 };
 
 }  // namespace tcm::ui

@@ -44,6 +44,7 @@ class Checker {
     for (const SeedSyndrome& s : kb_.syndromes) checkSyndrome(s);
     for (const SeedPrescription& p : kb_.prescriptions) checkPrescription(p);
     checkHerbTree();
+    checkWithdrawnHerbs();
     checkInquiry();
     for (const SeedDietRule& r : kb_.dietRules) checkDietRule(r);
     checkCustomers();
@@ -257,6 +258,22 @@ class Checker {
       if (!used.contains(h.name)) problem(QStringLiteral("herbs.csv"), QStringLiteral("“%1”没有方剂用到").arg(h.name));
   }
 
+  // Herbs withdrawn for their aristolochic acid may appear nowhere: not in the
+  // catalogue, not in a prescription, not in a treatment or food advice.
+  void checkWithdrawnHerbs() {
+    static const QStringList withdrawn = {QStringLiteral("关木通"), QStringLiteral("广防己"), QStringLiteral("青木香"),
+                                          QStringLiteral("马兜铃")};
+    const auto report = [this](const QString& where, const QString& text) {
+      for (const QString& herb : withdrawn)
+        if (text.contains(herb)) problem(where, QStringLiteral("含有已禁用的马兜铃酸类药材“%1”").arg(herb));
+    };
+    for (const SeedHerb& h : kb_.herbs) report(QStringLiteral("herbs.csv"), h.name);
+    for (const SeedPrescription& p : kb_.prescriptions)
+      report(QStringLiteral("方剂“%1”（%2）").arg(p.name).arg(p.id), p.name + QLatin1Char('|') + p.herbNames.join(QLatin1Char('|')));
+    for (const SeedSyndrome& s : kb_.syndromes)
+      report(QStringLiteral("证型“%1”").arg(s.name), s.Tre + QLatin1Char('|') + s.recommendFood + QLatin1Char('|') + s.notRecommendFood);
+  }
+
   void checkAnswer(const QString& where, const SeedInquiryRow& row, const QSet<int>& withHints) {
     if (row.isHeading()) return;
     const SeedFinding* f = findingOfCode(fmt(row.symId));
@@ -306,7 +323,13 @@ class Checker {
               problem(where, QStringLiteral("条件元素“%1”的括号不在两端").arg(element));
             element = element.mid(1, element.size() - 2);
           }
-          for (const QString& part : element.split(QLatin1Char('-'))) checkCode(where, QStringLiteral("条件"), part);
+          for (const QString& part : element.split(QLatin1Char('-'))) {
+            if (part.isEmpty()) {
+              problem(where, QStringLiteral("条件“%1”含有空的部分（来自“|”“,,”或“()”等），空的部分不与任何症状相符").arg(r.ids));
+              continue;
+            }
+            checkCode(where, QStringLiteral("条件"), part);
+          }
         }
       }
     }
@@ -316,7 +339,8 @@ class Checker {
   void checkCustomers() {
     for (const SeedCustomer& c : kb_.customers) {
       const QString where = QStringLiteral("演示客户“%1”").arg(c.name);
-      if (decryptForDisplay(encryptText(c.phone)) != c.phone || decryptForDisplay(encryptText(c.address)) != c.address)
+      if (decryptForDisplay(encryptText(c.phone).value_or(QString())) != c.phone ||
+          decryptForDisplay(encryptText(c.address).value_or(QString())) != c.address)
         problem(where, QStringLiteral("电话或地址加密后无法还原"));
     }
   }

@@ -54,6 +54,13 @@ QString readEngineOptions(const QStringList& args, EngineOptions* o) {
   return {};
 }
 
+bool isFindingCode(const QString& code) {
+  if (code.size() != 5) return false;
+  for (const QChar c : code)
+    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+  return true;
+}
+
 }  // namespace
 
 int cmdEngine(const DbSettings& settings, const QStringList& args, Io io) {
@@ -65,6 +72,9 @@ int cmdEngine(const DbSettings& settings, const QStringList& args, Io io) {
               "[--min-score N] [--sort 0|1]\n";
     return 2;
   }
+  // A code of another form is passed on as given, but it can match no finding.
+  for (const QString& code : options.codes + splitItems(options.chief, QLatin1Char(',')))
+    if (!code.isEmpty() && !isFindingCode(code)) io.err << "警告：“" << code << "”不是五位数字编码，不会与任何症状相符\n";
   ErrorStreamMessages messages(io.err);
   TDMServer dm(settings, &messages);
   if (LoadData(dm) != LoadResult::Loaded) {

@@ -74,7 +74,10 @@ int cmdIdentify(const DbSettings& settings, const QStringList& args, Io io) {
   ErrorStreamMessages messages(io.err);
   TDMServer dm(settings, &messages);
   AliasList vocabulary;
-  GetAliases(dm, &vocabulary);
+  if (!GetAliases(dm, &vocabulary)) {
+    io.err << "词库读取失败\n";
+    return 1;
+  }
 
   QStringList names = options.names;
   if (!options.primary.isEmpty() && !names.contains(options.primary)) names << options.primary;

@@ -16,6 +16,9 @@ class Messages {
   virtual bool askOkCancel(const QString& title, const QString& text) = 0;
   // A plain box with its own caption and "确定" (print and file failures).
   virtual void showCaptioned(const QString& /*caption*/, const QString& text) { showMessage(text); }
+  // The main window's message box showing the whole text on as many lines as it
+  // needs (the full diet advice), never cut off.
+  virtual void showWholeText(const QString& text) { showMessage(text); }
 };
 
 // Swallows everything; questions are answered with Cancel. For command-line

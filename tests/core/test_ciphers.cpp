@@ -5,6 +5,7 @@
 #include "crypto/aes_hex.h"
 #include "crypto/des_hex.h"
 #include "crypto/gbk.h"
+#include "login/remembered_password.h"
 
 using namespace tcm;
 
@@ -50,7 +51,7 @@ TEST(DesKeyRule, FoldsKeyStringOntoEightBytes) {
 
 TEST(DesHexCipher, LengthsZeroFillAndKnownValue) {
   // Checked with OpenSSL: DES-ECB of GBK "中文" + zero fill under the key of "KD3907".
-  EXPECT_EQ(EncryStrHex(toGbk(QStringLiteral("中文")), kDesKeyString), "B4465DCAB387B06A");
+  EXPECT_EQ(EncryStrHex(toGbk(QStringLiteral("中文")).bytes, kDesKeyString), "B4465DCAB387B06A");
   EXPECT_EQ(EncryStrHex({}, kDesKeyString).size(), 16);
   EXPECT_EQ(DESryStrHex(EncryStrHex({}, kDesKeyString), kDesKeyString), QByteArray());
   EXPECT_EQ(EncryStrHex("12345678", kDesKeyString).size(), 16);
@@ -58,7 +59,7 @@ TEST(DesHexCipher, LengthsZeroFillAndKnownValue) {
 }
 
 TEST(DesHexCipher, DecipherRulesAndFailures) {
-  const QByteArray text = toGbk(QStringLiteral("舌淡红苔薄白，脉细"));
+  const QByteArray text = toGbk(QStringLiteral("舌淡红苔薄白，脉细")).bytes;
   const QByteArray enc = EncryStrHex(text, kDesKeyString);
   EXPECT_EQ(DESryStrHex(enc, kDesKeyString), text);
   EXPECT_EQ(DESryStrHex(enc.toLower(), kDesKeyString), text);
@@ -103,7 +104,7 @@ TEST(AesHexCipher, FailureMessages) {
 }
 
 TEST(AesHexCipher, DisplayNeverFailsOnStoredPlainText) {
-  EXPECT_EQ(decryptForDisplay(encryptText(QStringLiteral("杭州市西湖区文三路 1 号"))), QStringLiteral("杭州市西湖区文三路 1 号"));
+  EXPECT_EQ(decryptForDisplay(*encryptText(QStringLiteral("杭州市西湖区文三路 1 号"))), QStringLiteral("杭州市西湖区文三路 1 号"));
   EXPECT_EQ(decryptForDisplay(QStringLiteral("13800001111")), QStringLiteral("13800001111"));
   EXPECT_EQ(decryptForDisplay(QStringLiteral("138000011112")), QStringLiteral("138000011112"));
   EXPECT_EQ(decryptForDisplay(QStringLiteral("北京")), QStringLiteral("北京"));
@@ -112,8 +113,27 @@ TEST(AesHexCipher, DisplayNeverFailsOnStoredPlainText) {
 
 TEST(Gbk, RoundTripAndUnmappable) {
   const QString s = QStringLiteral("黄芪炖鸡 abc");
-  EXPECT_EQ(fromGbk(toGbk(s)), s);
-  EXPECT_EQ(toGbk(QStringLiteral("中")), QByteArray("\xD6\xD0"));
-  // A character GBK cannot hold is skipped, the rest survives.
-  EXPECT_EQ(fromGbk(toGbk(QStringLiteral("a😀b"))), QStringLiteral("ab"));
+  EXPECT_EQ(fromGbk(toGbk(s).bytes), s);
+  EXPECT_EQ(toGbk(QStringLiteral("中")).bytes, QByteArray("\xD6\xD0"));
+  // A character GBK cannot hold refuses the whole text: every cipher and every
+  // stored field, never a shortened value that would match another one.
+  const struct {
+    QString text, bad;
+  } cases[] = {{QStringLiteral("731526😀"), QStringLiteral("😀")},
+               {QStringLiteral("7315😀26"), QStringLiteral("😀")},
+               {QStringLiteral("731526ë"), QStringLiteral("ë")},
+               {QStringLiteral("731526\u202E"), QStringLiteral("U+202E")},
+               {QStringLiteral("Zoë Ångström"), QStringLiteral("ë")}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text.toStdString());
+    EXPECT_FALSE(toGbk(c.text).ok());
+    EXPECT_EQ(toGbk(c.text).unrepresentable, c.bad);
+    EXPECT_FALSE(encryptText(c.text).has_value());
+    EXPECT_FALSE(desEncryptText(c.text).has_value());
+    EXPECT_FALSE(passwordForDatabase(c.text).has_value());
+    EXPECT_FALSE(passwordToStoredForm(c.text).has_value());
+    EXPECT_EQ(storableTextError(QStringLiteral("电话"), c.text),
+              QStringLiteral("“电话”中的字符“%1”无法保存，请删除后再试").arg(c.bad));
+  }
+  EXPECT_EQ(storableTextError(QStringLiteral("电话"), QStringLiteral("Zoe 杭州")), QString());
 }

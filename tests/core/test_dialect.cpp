@@ -30,6 +30,14 @@ TEST(RemoteSetting, Urls) {
   EXPECT_EQ(RemoteUrl::parse("sqlite:/x/fm.db", "").path, "/x/fm.db");
   EXPECT_FALSE(RemoteUrl::parse("mysql://x", "").error.isEmpty());
   EXPECT_FALSE(RemoteUrl::parse("sqlite:", "").error.isEmpty());
+  // An address that cannot be read is shown without its password.
+  const QString bad = RemoteUrl::parse("postgresql://tcm:S3cretPw@[::1", "").error;
+  EXPECT_FALSE(bad.isEmpty());
+  EXPECT_FALSE(bad.contains("S3cretPw")) << bad.toStdString();
+  EXPECT_TRUE(bad.contains("postgresql://tcm:******@[::1")) << bad.toStdString();
+  EXPECT_EQ(maskedConnectionAddress("postgres://a:p@ss@h/db?password=x&sslmode=on"),
+            "postgres://a:******@h/db?password=******&sslmode=on");
+  EXPECT_EQ(maskedConnectionAddress("postgresql://tcm@127.0.0.1:5432/fm"), "postgresql://tcm@127.0.0.1:5432/fm");
 }
 
 TEST(DataFolderSetting, OptionsOverrideEnvironment) {

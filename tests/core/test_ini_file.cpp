@@ -70,3 +70,27 @@ TEST(IniFile, UnwritablePlaceReportsFailure) {
   ini.setValue("LOGIN", "USER", "x");
   EXPECT_FALSE(ini.save());
 }
+
+TEST(IniFile, ValuesStayOnOneLineAndLargeFilesAreKeptWhole) {
+  QTemporaryDir dir;
+  const QString path = writeFile(dir, "[Version]\r\ndate=20260101\r\n");
+  IniFile ini(path);
+  ini.load();
+  ini.setValue("LOGIN", "USER", "138\r\n[Version]\r\ndate=20991231\u2028x");
+  ASSERT_TRUE(ini.save());
+  IniFile again(path);
+  again.load();
+  EXPECT_EQ(again.value("Version", "date"), "20260101");
+  EXPECT_EQ(again.value("LOGIN", "USER"), "138[Version]date=20991231x");
+
+  // A file past 1 MiB is rewritten with everything it held.
+  const QByteArray big = "[LOGIN]\r\nUSER=a\r\n; " + QByteArray(2 << 20, 'x') + "\r\n[Tail]\r\nkept=1\r\n";
+  const QString bigPath = writeFile(dir, big);
+  IniFile large(bigPath);
+  large.load();
+  large.setValue("LOGIN", "USER", "b");
+  ASSERT_TRUE(large.save());
+  QByteArray expected = big;
+  expected.replace("USER=a", "USER=b");
+  EXPECT_EQ(readFile(bigPath), expected);
+}

@@ -16,11 +16,11 @@ TEST(LoginBoxes, ChecksAndMessages) {
 }
 
 TEST(RememberedPassword, RotatedDesForm) {
-  const QString stored = passwordToStoredForm("731526");
+  const QString stored = passwordToStoredForm("731526").value();
   const QString hex = QString::fromLatin1(EncryStrHex("731526", kDesKeyString));
   EXPECT_EQ(stored, hex.mid(4) + hex.left(4));
   EXPECT_EQ(passwordFromStoredForm(stored), QString("731526"));
-  EXPECT_EQ(passwordFromStoredForm(passwordToStoredForm(QStringLiteral("密码12"))), QStringLiteral("密码12"));
+  EXPECT_EQ(passwordFromStoredForm(passwordToStoredForm(QStringLiteral("密码12")).value()), QStringLiteral("密码12"));
 }
 
 TEST(RememberedPassword, ForeignTextsAreNotPasswords) {

@@ -1,4 +1,7 @@
+#include <QFile>
+
 #include "data/knowledge_loader.h"
+#include "entry/vocabulary.h"
 #include "test_support.h"
 
 using namespace tcm;
@@ -81,3 +84,45 @@ TEST_P(KnowledgeLoader, FailedQueriesKeepOrEmptyTheTable) {
 
 INSTANTIATE_TEST_SUITE_P(BothDatabases, KnowledgeLoader, ::testing::Values(RemoteKind::Sqlite, RemoteKind::Postgres),
                          remoteKindName);
+
+// A damaged fm.db: every 4 KiB page from offset 8192 overwritten with garbage.
+// No load may report success on part of its rows.
+TEST(DamagedDatabase, LoadsFailWholeInsteadOfPartly) {
+  AliasList prices{AliasItem{QStringLiteral("earlier"), TAliease{}}};
+  {
+    DataFolder folder(RemoteKind::Sqlite, /*withKnowledge=*/true);
+    TCM_REQUIRE_FOLDER(folder);
+    {
+      RecordingMessages quiet;
+      auto healthy = folder.server(&quiet);
+      ASSERT_EQ(LoadData(*healthy), LoadResult::Loaded);
+      ASSERT_GT(healthy->knowledge()->MaxId(), 40);
+    }
+    QFile file(folder.settings().remoteDbPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const qint64 size = file.size();
+    ASSERT_GT(size, 8192 + 4096 * 4);
+    QByteArray garbage(4096, '\0');
+    for (qsizetype i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>((i * 131 + 17) % 251);
+    for (qint64 at = 8192; at < size; at += 4096) {
+      ASSERT_TRUE(file.seek(at));
+      ASSERT_EQ(file.write(garbage.left(static_cast<qsizetype>(std::min<qint64>(4096, size - at)))),
+                std::min<qint64>(4096, size - at));
+    }
+    file.close();
+
+    RecordingMessages messages;
+    auto dm = folder.server(&messages);
+    EXPECT_NE(LoadData(*dm), LoadResult::Loaded);
+    // Never a partly loaded table: what is current holds no syndrome.
+    for (int k = 1; k <= dm->knowledge()->MaxId(); ++k) EXPECT_EQ(dm->knowledge()->record(k).Id, 0) << k;
+    EXPECT_FALSE(GetHerbPriceList(*dm, "1", &prices));
+    ASSERT_EQ(prices.size(), 1);  // left as it was
+    EXPECT_EQ(prices[0].text, "earlier");
+    EXPECT_FALSE(messages.dbErrors.isEmpty());
+    // The undamaged local vocabulary still loads whole.
+    AliasList vocabulary;
+    EXPECT_TRUE(GetAliases(*dm, &vocabulary));
+    EXPECT_GT(vocabulary.size(), 300);
+  }
+}

@@ -47,6 +47,10 @@ TEST_P(Login, WrongPasswordBlanksAndQuotesDoNotMatch) {
   // Texts are sent as typed: blanks are not trimmed.
   EXPECT_EQ(service.attempt(" 13800000001", "731526", &state), LoginResult::NoMatch);
   EXPECT_EQ(service.attempt("' or '1'='1", "' or '1'='1", &state), LoginResult::NoMatch);
+  // Characters GBK lacks are not dropped into the demo password.
+  for (const QString pwd : {QStringLiteral("731526😀"), QStringLiteral("7315😀26"), QStringLiteral("731526ë"),
+                            QStringLiteral("731526\u202E")})
+    EXPECT_EQ(service.attempt("13800000001", pwd, &state), LoginResult::NoMatch) << pwd.toStdString();
   EXPECT_FALSE(state.loggedIn());
   EXPECT_TRUE(logRows().isEmpty());
   EXPECT_EQ(LoginService::messageFor(LoginResult::NoMatch), "用户名或密码错误");

@@ -158,7 +158,9 @@ bool mustFailed(const QString& profile, int g, const QStringList& findings) {
   for (int at = 0; at < block.size(); at += 11) {
     const QString chunk = block.mid(at, 11);
     const QString code = chunk.mid(6, 5);
-    if (!code.isEmpty()) ++walked;  // the lone separator of the next group is no entry
+    // The lone separator of the next group is no entry; any other piece is walked.
+    const bool separator = q >= 0 && at + chunk.size() == block.size() && chunk == QLatin1String("-");
+    if (!code.isEmpty() || !separator) ++walked;
     if (!code.isEmpty() && findings.contains(code)) {
       ++present;
       if (chunk[3] == m) ++requiredPresent;

@@ -37,7 +37,7 @@ class AdminTool : public ::testing::TestWithParam<RemoteKind> {
     addFinding(501, "舌红", "5");
     addFinding(601, "脉弦", "6");
     ASSERT_TRUE(dm->ExecSql(Sql("insert into aliases(id,name1,ids,classid,type,strLen) values(0,?,'105,106','0',1,4)",
-                                {desEncryptText(QStringLiteral("多码"))}),
+                                {*desEncryptText(QStringLiteral("多码"))}),
                             false));
   }
 
@@ -51,7 +51,7 @@ class AdminTool : public ::testing::TestWithParam<RemoteKind> {
   void addFinding(int id, const char* name, const char* classId) {
     ASSERT_TRUE(dm->ExecSql(Sql("insert into aliases(id,name1,pinyin,ids,classid,mutex,gender,type,strLen) "
                                 "values(?,?,'','',?,'','3',1,?)",
-                                {id, desEncryptText(QString::fromUtf8(name)), QString::fromLatin1(classId), 4}),
+                                {id, *desEncryptText(QString::fromUtf8(name)), QString::fromLatin1(classId), 4}),
                             false));
   }
 

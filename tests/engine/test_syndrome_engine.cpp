@@ -246,6 +246,26 @@ TEST_F(Engine, MustDigitNineAsksForEveryEntryOfTheGroup) {
   EXPECT_EQ(scoreOf(t2, {"00531", "00532"}, o), 10);
 }
 
+TEST_F(Engine, MustAllGroupWithALeftoverPieceIsNeverMet) {
+  // An entry longer than eleven characters leaves a piece without a code ("3-"
+  // before the next group, "3" at the end): it is an entry that is never present.
+  Options o;
+  o.minScore = 0;
+  const struct {
+    const char* profile;
+    int weight, count;
+  } cases[] = {{"11900011113-2100002222", 30, 1}, {"1100001111-21900022223", 30, 1},
+               {"11100011113-2100002222", 60, 2}, {"1100001111-21100022223", 60, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.profile);
+    const KnowledgeTable t = tableOf({syndrome(1, "11", "3030", QString::fromLatin1(c.profile))});
+    const EngineRun r = run(t, {"01111", "02222"}, o);
+    ASSERT_EQ(r.DiseaseLst.size(), 1);
+    EXPECT_EQ(r.DiseaseLst[0].SymWeight, c.weight);
+    EXPECT_EQ(r.DiseaseLst[0].SymCount, c.count);
+  }
+}
+
 TEST_F(Engine, RequirementDetailFunctions) {
   using namespace engine_detail;
   CodeTable codes;

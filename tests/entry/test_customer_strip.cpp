@@ -14,8 +14,8 @@ TEST_P(CustomerStrip, SearchByNameIsLiteralAndPerShop) {
   auto dm = folder.server(&messages);
   const QString insert = "insert into pat(shopId,Name,Gender,Age,Tel,Address,wrDate) values(?,?,?,?,?,?,?)";
   ASSERT_TRUE(dm->ExecLstSql(
-      {Sql(insert, {1, QStringLiteral("王小明"), QStringLiteral("男"), "30", encryptText("13812345678"),
-                    encryptText(QStringLiteral("杭州")), "2024-05-01 10:00:00"}),
+      {Sql(insert, {1, QStringLiteral("王小明"), QStringLiteral("男"), "30", *encryptText("13812345678"),
+                    *encryptText(QStringLiteral("杭州")), "2024-05-01 10:00:00"}),
        Sql(insert, {1, QStringLiteral("王_丽"), QStringLiteral("女"), "25", "13900001111", "", "2026-01-01 09:00:00"}),
        Sql(insert, {1, QStringLiteral("100%纯"), QStringLiteral("女"), "25", "", "", "2026-01-01 09:00:00"}),
        Sql(insert, {2, QStringLiteral("王别店"), QStringLiteral("男"), "40", "", "", "2026-01-01 09:00:00"})},

@@ -42,6 +42,11 @@ TEST(IdCondition, AlternativesElementsAndGroups) {
   EXPECT_FALSE(ChkIds("(11111-11112)", "11113"));
   // Containment is a substring test.
   EXPECT_TRUE(ChkIds("111", "11111"));
+  // An empty part is in every text; it matches nothing, so a slip in a
+  // hand-edited rule cannot make it replace every identification.
+  for (const char* condition : {"|", "11113|", "11111,,11112", "()", "(11113-)", ","})
+    EXPECT_FALSE(ChkIds(condition, "11112,01294")) << condition;
+  EXPECT_TRUE(ChkIds("11113|11112", "11112,01294"));
 }
 
 class DietRules : public ::testing::TestWithParam<RemoteKind> {};

@@ -59,7 +59,7 @@ TEST_F(MainWindow, LoadsKnowledgeAndTheShopsPrices) {
   EXPECT_TRUE(messages.messages.isEmpty());
 }
 
-TEST_F(MainWindow, FailedKnowledgeLoadOffersRetryAndRetryAppendsPrices) {
+TEST_F(MainWindow, FailedKnowledgeLoadOffersRetryAndRetryReplacesPrices) {
   // The rows query fails on a table that lacks its columns.
   ASSERT_TRUE(dm->ExecMSSql(Sql("drop table syn_food")));
   ASSERT_TRUE(dm->ExecMSSql(Sql("create table syn_food (id integer, IsOpen integer)")));
@@ -77,7 +77,8 @@ TEST_F(MainWindow, FailedKnowledgeLoadOffersRetryAndRetryAppendsPrices) {
   EXPECT_EQ(messages.messages.last(), "读取系统数据时出错，请检查网络是否正常");
   EXPECT_TRUE(main->loadFailed());
 
-  // Mend the table; the retry succeeds, hides the panel and appends the prices.
+  // Mend the table; the retry succeeds, hides the panel and replaces the prices
+  // (an earlier row would hide a price changed since).
   ASSERT_TRUE(dm->ExecMSSql(Sql("drop table syn_food")));
   ASSERT_TRUE(dm->ExecMSSql(Sql("create table syn_food (ID integer, Name text, [OR] text, Weight text, SymIdStr text, "
                                 "DifferentialDiagnosisIdStr text, CardinalSymptomIdStr text, SymModIdStr text, Dep1 "
@@ -88,9 +89,8 @@ TEST_F(MainWindow, FailedKnowledgeLoadOffersRetryAndRetryAppendsPrices) {
   main->lblReloadClick();
   EXPECT_FALSE(main->loadFailed());
   EXPECT_TRUE(main->pnlLoadData->isHidden());
-  ASSERT_EQ(main->LstHerbPrice.size(), 2);
-  EXPECT_EQ(main->LstHerbPrice[0].text, "earlier");
-  EXPECT_EQ(main->LstHerbPrice[1].text, QStringLiteral("人参"));
+  ASSERT_EQ(main->LstHerbPrice.size(), 1);
+  EXPECT_EQ(main->LstHerbPrice[0].text, QStringLiteral("人参"));
 }
 
 TEST_F(MainWindow, MessageBoxIsReusedAndCutsLongText) {
@@ -141,11 +141,49 @@ TEST_F(MainWindow, SizeStatesToggleBetweenFullAndReduced) {
   EXPECT_EQ(main->maxTag(), 2);
   EXPECT_TRUE(main->imgMax->isVisible());
   EXPECT_FALSE(main->imgNoraml->isVisible());
-  const int w = std::max(screen.width() * 8 / 10, main->minimumWidth());
-  EXPECT_EQ(main->width(), w);
+  // Four fifths of the screen, whatever the window's usual minimum.
+  EXPECT_EQ(main->size(), QSize(screen.width() * 8 / 10, screen.height() * 8 / 10));
   main->imgMaxClick();
   EXPECT_EQ(main->sizeTag(), 1);
   EXPECT_EQ(main->maxTag(), 1);
   EXPECT_EQ(main->pos(), QPoint(1, 1));
   EXPECT_TRUE(main->imgNoraml->isVisible());
+}
+
+TEST_F(MainWindow, ClosingTheWindowByTheWindowManagerEndsTheProgram) {
+  main->show();
+  // A close that did not end the program would leave this loop to the guard's exit code.
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+  guard.start(3000);
+  QTimer::singleShot(0, [&] { main->close(); });  // what Alt+F4 asks of the window
+  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_FALSE(main->isVisible());
+}
+
+TEST_F(MainWindow, MessageBoxClosesOnEnterAndShowsWholeAdvice) {
+  main->show();
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+    QTimer::singleShot(0, [&] { QTest::keyClick(main->msgBox(), key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier); });
+    main->ShowMessage(QStringLiteral("用户名或密码错误"));  // returns only when the key closed the box
+    EXPECT_FALSE(main->msgBox()->isVisible());
+  }
+  const QString advice = QStringLiteral("辛辣燥热、煎炸烧烤、浓茶咖啡、烈酒，少食过酸过甜之物。") + QString(60, QChar(0x5403));
+  QTimer::singleShot(0, [&] {
+    QLabel* label = main->msgBox()->lblMsg;
+    EXPECT_EQ(label->text(), advice);
+    EXPECT_TRUE(label->wordWrap());
+    // Every line fits: the label is as tall as the wrapped text needs.
+    EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+    main->msgBox()->pnlViewMoreClick();
+  });
+  main->ShowMessage(advice, true);
+  // The next one-line message is one line again.
+  QTimer::singleShot(0, [&] {
+    EXPECT_FALSE(main->msgBox()->lblMsg->wordWrap());
+    EXPECT_EQ(main->msgBox()->height(), 190);
+    main->msgBox()->pnlViewMoreClick();
+  });
+  main->ShowMessage(QStringLiteral("保存成功"));
 }

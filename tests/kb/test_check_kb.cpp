@@ -103,10 +103,22 @@ TEST(CheckKb, HerbMissingFromTheCatalogue) {
 TEST(CheckKb, HerbThatNoPrescriptionUses) {
   SeedCopy seed;
   ASSERT_TRUE(seed.ok());
-  seed.append(QStringLiteral("herbs.csv"), QStringLiteral("161,决明子,清热药,0.03,1000"));
+  seed.append(QStringLiteral("herbs.csv"), QStringLiteral("199,决明子,清热药,0.03,1000"));
   const ToolRun r = checkCopy(seed);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(hasLine(r, QStringLiteral("“决明子”没有方剂用到"))) << r.err.toStdString();
+}
+
+TEST(CheckKb, WithdrawnAristolochicHerbIsRefused) {
+  SeedCopy seed;
+  ASSERT_TRUE(seed.ok());
+  seed.replace(QStringLiteral("herbs.csv"), QStringLiteral(",川木通,"), QStringLiteral(",关木通,"));
+  seed.write(QStringLiteral("prescriptions.csv"),
+             seed.read(QStringLiteral("prescriptions.csv")).replace(QStringLiteral("川木通:"), QStringLiteral("关木通:")));
+  const ToolRun r = checkCopy(seed);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(hasLine(r, QStringLiteral("herbs.csv：含有已禁用的马兜铃酸类药材“关木通”"))) << r.err.toStdString();
+  EXPECT_TRUE(hasLine(r, QStringLiteral("方剂“龙胆泻肝汤”（45）：含有已禁用的马兜铃酸类药材“关木通”"))) << r.err.toStdString();
 }
 
 TEST(CheckKb, TwoFindingsSharingACode) {

@@ -211,7 +211,8 @@ QFrame* TIdentifyPage::buildCustomerStrip() {
   connect(edtPatName, &QLineEdit::textChanged, this, [this] { edtPatNameChange(); });
   edtPatName->installEventFilter(this);
   connect(edtGender, &QComboBox::currentTextChanged, this, [this] { edtGenderOrAgeChange(); });
-  connect(edtAge, &QLineEdit::textChanged, this, [this] { edtGenderOrAgeChange(); });
+  // Only the gender box sets the inquiry gender code; the age only decides the gynaecology tab.
+  connect(edtAge, &QLineEdit::textChanged, this, [this] { SetGynecology(); });
   connect(pnlClear, &TPanel::clicked, this, &TIdentifyPage::ClearSym);
 
   // The customer list under the name box.
@@ -396,6 +397,7 @@ void TIdentifyPage::AddSelSym(const QString& classId, const QString& id, const Q
   chip->setPrimaryLook(f.primary);
   chip->enableDeleteMenu();
   connect(chip, &TSelSymFra::captionClicked, this, &TIdentifyPage::chipCaptionClicked);
+  connect(chip, &TSelSymFra::panelClicked, this, &TIdentifyPage::chipCaptionClicked);
   connect(chip, &TSelSymFra::deleteRequested, this, &TIdentifyPage::chipDeleteRequested);
   if (c == Category::Disease) {
     chip->setAddIconVisible(true);
@@ -545,6 +547,17 @@ void TIdentifyPage::placeSearchPopup(QLineEdit* box) {
   pnlSearch->move(left, boxBottom.y());
   pnlSearch->show();
   pnlSearch->raise();
+}
+
+void TIdentifyPage::edtSymKeyUp(QLineEdit* box, int key) {
+  if (box->text().isEmpty()) return;
+  if (key == Qt::Key_Delete || key == Qt::Key_Backspace) return;
+  if (key >= Qt::Key_1 && key <= Qt::Key_9) return;
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F11) return;
+  // Escape has just closed the pop-up: it stays closed.
+  if (key == Qt::Key_Escape) return;
+  if (box == searchBoxes[0] && box->width() == kPromptWidth) return;  // the prompt box has no results
+  placeSearchPopup(box);
 }
 
 void TIdentifyPage::closeSearchPopup() {
@@ -797,6 +810,7 @@ bool TIdentifyPage::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  if (isSearchBox && event->type() == QEvent::KeyRelease) edtSymKeyUp(box, static_cast<QKeyEvent*>(event)->key());
   if (watched == LstSym && event->type() == QEvent::KeyPress) {
     auto* ke = static_cast<QKeyEvent*>(event);
     if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {

@@ -148,6 +148,8 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   void styleModeCaptions();
   void placeSearchPopup(QLineEdit* box);
   void closeSearchPopup();
+  // Any key but the ones that do not search brings the pop-up back under the box.
+  void edtSymKeyUp(QLineEdit* box, int key);
   void chipCaptionClicked(TSelSymFra* chip);
   void chipDeleteRequested(TSelSymFra* chip);
   void SelectOption(const QString& diseaseId);

@@ -139,7 +139,7 @@ bool TSelSymFra::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TSelSymFra::mouseReleaseEvent(QMouseEvent* e) {
-  if (e->button() == Qt::LeftButton) Q_EMIT captionClicked(this);
+  if (e->button() == Qt::LeftButton) Q_EMIT panelClicked(this);
   QFrame::mouseReleaseEvent(e);
 }
 

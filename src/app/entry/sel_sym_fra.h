@@ -35,7 +35,10 @@ class TSelSymFra : public QFrame {
   void enableDeleteMenu();
 
  Q_SIGNALS:
+  // A click on the caption (or an icon's own action).
   void captionClicked(TSelSymFra* chip);
+  // A click on the chip's blank padding around the caption.
+  void panelClicked(TSelSymFra* chip);
   void addClicked(TSelSymFra* chip);
   void deleteRequested(TSelSymFra* chip);
 

@@ -170,6 +170,8 @@ void TSymOptionFrm::CreateSelSym() {
     // Style sheets apply at polish time; the caption is measured with the real font.
     b->ensurePolished();
     connect(b, &TSelSymFra::captionClicked, this, [this](TSelSymFra* chip) { AddSelSym(chip); });
+    // The answer's blank padding is the answer panel itself: it only runs the identification again.
+    connect(b, &TSelSymFra::panelClicked, this, [this] { AddSelSym(nullptr); });
     ArrSelSym.append(b);
   }
   arrLblSelSym.reserve(kInquiryHeadingSlots);

@@ -156,7 +156,7 @@ QString TResultPanel::dietPrescriptionIds(const TPreNameFrame* clicked) const {
 bool TResultPanel::eventFilter(QObject* watched, QEvent* event) {
   if ((watched == lblNotRecommend || watched == lblRecommend) && event->type() == QEvent::MouseButtonRelease) {
     const QString& full = watched == lblNotRecommend ? notRecommendFull_ : recommendFull_;
-    if (!full.isEmpty()) messages_.showMessage(full);
+    if (!full.isEmpty()) messages_.showWholeText(full);
     return true;
   }
   if ((watched == lblNotRecommend || watched == lblRecommend) &&

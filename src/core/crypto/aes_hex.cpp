@@ -64,7 +64,11 @@ AesResult DeCrypt(const QByteArray& enstr) {
   return {detail::aesEcb(aesKey(), bytes, false), {}};
 }
 
-QString encryptText(const QString& text) { return QString::fromLatin1(EnCrypt(toGbk(text))); }
+std::optional<QString> encryptText(const QString& text) {
+  const GbkBytes g = toGbk(text);
+  if (!g.ok()) return std::nullopt;
+  return QString::fromLatin1(EnCrypt(g.bytes));
+}
 
 QString decryptForDisplay(const QString& stored) {
   const AesResult r = DeCrypt(stored.toLatin1());

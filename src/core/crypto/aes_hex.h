@@ -3,6 +3,7 @@
 // Protects passwords in the accounts table and customers' phone and address.
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace tcm {
 
@@ -21,8 +22,9 @@ QByteArray EnCrypt(const QByteArray& val);
 // the three failure messages.
 AesResult DeCrypt(const QByteArray& enstr);
 
-// Text helpers at the GBK boundary.
-QString encryptText(const QString& text);
+// Text helpers at the GBK boundary; nullopt for text GBK cannot represent
+// (check it first with storableTextError to tell the user which field).
+std::optional<QString> encryptText(const QString& text);
 // For showing a stored value: the deciphered text without its zero fill; a
 // stored value that is not in the enciphered form is shown as it is stored.
 QString decryptForDisplay(const QString& stored);

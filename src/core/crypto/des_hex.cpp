@@ -86,8 +86,10 @@ QByteArray DESryStrHex(const QByteArray& aStr, const QByteArray& aKey) {
   return out;
 }
 
-QString desEncryptText(const QString& text) {
-  return QString::fromLatin1(EncryStrHex(toGbk(text), kDesKeyString));
+std::optional<QString> desEncryptText(const QString& text) {
+  const GbkBytes g = toGbk(text);
+  if (!g.ok()) return std::nullopt;
+  return QString::fromLatin1(EncryStrHex(g.bytes, kDesKeyString));
 }
 
 QString desDecryptText(const QString& hex) {

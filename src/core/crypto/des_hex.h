@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace tcm {
 
@@ -41,8 +42,8 @@ QByteArray EncryStrHex(const QByteArray& aStr, const QByteArray& aKey);
 // Deciphers hex text: bytes cut at the first zero byte; "0" when the text is not hex; empty for empty.
 QByteArray DESryStrHex(const QByteArray& aStr, const QByteArray& aKey);
 
-// Text helpers at the GBK boundary, with the fixed key.
-QString desEncryptText(const QString& text);
+// Text helpers at the GBK boundary, with the fixed key; nullopt for text GBK cannot represent.
+std::optional<QString> desEncryptText(const QString& text);
 QString desDecryptText(const QString& hex);
 
 }  // namespace tcm

@@ -26,7 +26,11 @@ QList<CustomerRow> searchCustomersByName(TDMServer& dm, const QString& shopId, c
                               {shopId.toLongLong(), likeContains(text.trimmed())}),
                           true);
   if (!q) return rows;
-  while (q->next() && rows.size() < limit) {
+  while (rows.size() < limit) {
+    if (!q->next()) {
+      if (!dm.rowsReadToEnd(*q)) return {};
+      break;
+    }
     CustomerRow r;
     r.patId = q->value(0).toString();
     r.name = q->value(1).toString();

@@ -1,6 +1,7 @@
 #include "data/db_settings.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace tcm {
@@ -39,6 +40,19 @@ DbSettings DbSettings::fromEnvironmentAndArgs(QStringList* args) {
   return s;
 }
 
+QString maskedConnectionAddress(const QString& url) {
+  QString out = url;
+  const qsizetype scheme = out.indexOf(QLatin1String("://"));
+  const qsizetype at = out.lastIndexOf(QLatin1Char('@'));
+  if (scheme >= 0 && at > scheme) {
+    const qsizetype colon = out.indexOf(QLatin1Char(':'), scheme + 3);
+    if (colon >= 0 && colon < at) out.replace(colon + 1, at - colon - 1, QStringLiteral("******"));
+  }
+  static const QRegularExpression option(QStringLiteral("(password=)[^&;\\s]*"), QRegularExpression::CaseInsensitiveOption);
+  out.replace(option, QStringLiteral("\\1******"));
+  return out;
+}
+
 RemoteUrl RemoteUrl::parse(const QString& url, const QString& defaultSqlitePath) {
   RemoteUrl r;
   if (url.trimmed().isEmpty()) {
@@ -48,7 +62,7 @@ RemoteUrl RemoteUrl::parse(const QString& url, const QString& defaultSqlitePath)
   if (url.startsWith(QLatin1String("sqlite:"))) {
     r.path = url.mid(7);
     if (r.path.startsWith(QLatin1String("//"))) r.path = r.path.mid(2);
-    if (r.path.isEmpty()) r.error = QStringLiteral("远程数据库设置缺少文件路径：%1").arg(url);
+    if (r.path.isEmpty()) r.error = QStringLiteral("远程数据库设置缺少文件路径：%1").arg(maskedConnectionAddress(url));
     return r;
   }
   const QUrl u(url);
@@ -62,7 +76,8 @@ RemoteUrl RemoteUrl::parse(const QString& url, const QString& defaultSqlitePath)
     if (r.database.isEmpty()) r.database = QStringLiteral("fm");
     return r;
   }
-  r.error = QStringLiteral("无法识别的远程数据库设置：%1（应为 postgresql://用户:密码@主机:端口/库名 或 sqlite:/路径/fm.db）").arg(url);
+  r.error = QStringLiteral("无法识别的远程数据库设置：%1（应为 postgresql://用户:密码@主机:端口/库名 或 sqlite:/路径/fm.db）")
+                .arg(maskedConnectionAddress(url));
   return r;
 }
 

@@ -20,6 +20,10 @@ struct DbSettings {
   static DbSettings fromEnvironmentAndArgs(QStringList* args);
 };
 
+// The connection address as it may be shown: the password of its user part
+// (and a "password=" option) replaced by "******".
+QString maskedConnectionAddress(const QString& url);
+
 // A parsed remote database setting: postgresql://user:pw@host:port/db or sqlite:/path/fm.db.
 struct RemoteUrl {
   bool postgres = false;

@@ -46,7 +46,8 @@ TDMServer::TDMServer(DbSettings settings, Messages* messages)
     con1_.setUserName(url.user);
     con1_.setPassword(url.password);
     con1_.setDatabaseName(url.database);
-    con1_.setConnectOptions(QStringLiteral("connect_timeout=5"));
+    // The server's NOTICE lines ("already exists, skipping") are for nobody at the counter.
+    con1_.setConnectOptions(QStringLiteral("connect_timeout=5;options=-cclient_min_messages=warning"));
   } else {
     con1_.setDatabaseName(url.path);
     con1_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
@@ -75,6 +76,12 @@ QSqlDatabase& TDMServer::localConnection() {
 QSqlDatabase& TDMServer::remoteConnection() {
   openRemote(false);
   return con1_;
+}
+
+bool TDMServer::rowsReadToEnd(const QSqlQuery& q) {
+  if (q.lastError().type() == QSqlError::NoError) return true;
+  reportDbError(errorText(q.lastError()));
+  return false;
 }
 
 void TDMServer::reportDbError(const QString& text) {

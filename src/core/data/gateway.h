@@ -40,6 +40,10 @@ class TDMServer : public NegativeFindingSource {
   // answers (reopening it when it does not), whichever database it queries.
   QSqlQuery* GetDB(const Sql& sql, bool webSql);
   QSqlQuery* GetDB1(const Sql& sql);
+  // Called when a row loop's next() said false: true when the result set ended at
+  // its last row; false, with the failure shown like a failed query, when reading
+  // stopped on an error (a damaged file). A partly read result is never a success.
+  [[nodiscard]] bool rowsReadToEnd(const QSqlQuery& q);
 
   // Statement operations: true when the statement ran; false on any failure, shown to nobody.
   bool ExecSql(const Sql& sql, bool webSql);

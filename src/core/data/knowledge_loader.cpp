@@ -1,5 +1,6 @@
 #include "data/knowledge_loader.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include "data/gateway.h"
@@ -11,7 +12,7 @@ const char* const kKnowledgeRowsQuery =
     "HintContent,NegativeSymIdStr,DecWeightSymIdStr,MatchModFlag,ModPreIdStr,Tre,Pre,AcuId,notRecommendFood,"
     "recommendFood From syn_food Where IsOpen = 1 Order By id asc";
 
-void LoadDisease(QSqlQuery& ds, KnowledgeTable& table) {
+bool LoadDisease(QSqlQuery& ds, KnowledgeTable& table) {
   int expected = 1;
   bool hasRow = ds.next();
   while (hasRow && expected <= table.MaxId()) {
@@ -47,18 +48,30 @@ void LoadDisease(QSqlQuery& ds, KnowledgeTable& table) {
     }
     ++expected;
   }
+  // Rows beyond MaxId are not read; a result that ran out must have ended cleanly.
+  return hasRow || !ds.lastError().isValid();
 }
 
 LoadResult LoadData(TDMServer& dm) {
   QSqlQuery* max = dm.GetDB(Sql(QStringLiteral("Select max(id) as m From syn_food")), true);
   if (!max) return LoadResult::Unchanged;
-  const int maxId = max->next() ? max->value(0).toInt() : 0;
-  auto table = std::make_shared<KnowledgeTable>(maxId);
-  dm.setKnowledge(table);
+  const bool hasMax = max->next();
+  if (!hasMax && !dm.rowsReadToEnd(*max)) {
+    dm.setKnowledge(std::make_shared<KnowledgeTable>());
+    return LoadResult::RowsFailed;
+  }
+  const int maxId = hasMax ? max->value(0).toInt() : 0;
+  dm.setKnowledge(std::make_shared<KnowledgeTable>(maxId));
   QSqlQuery* rows = dm.GetDB(Sql(QString::fromLatin1(kKnowledgeRowsQuery)), true);
   if (!rows) return LoadResult::RowsFailed;
-  LoadDisease(*rows, *table);
+  auto table = std::make_shared<KnowledgeTable>(maxId);
+  if (!LoadDisease(*rows, *table)) {
+    // Never a partly loaded table: the failure is reported and the table stays empty.
+    (void)dm.rowsReadToEnd(*rows);
+    return LoadResult::RowsFailed;
+  }
   rows->finish();
+  dm.setKnowledge(std::move(table));
   return LoadResult::Loaded;
 }
 

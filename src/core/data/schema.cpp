@@ -2,7 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlRecord>
 #include <QSqlQuery>
 
 #include "data/gateway.h"
@@ -37,6 +41,55 @@ QStringList statementsOf(const QString& text) {
     }
   }
   if (!current.trimmed().isEmpty()) out << current.trimmed();
+  return out;
+}
+
+// "create table"/"create index" made safe to re-run: what exists is kept.
+QString ifNotExists(const QString& statement) {
+  static const QRegularExpression create(QStringLiteral("^\\s*CREATE\\s+(UNIQUE\\s+)?(TABLE|INDEX)\\s+(?!IF\\s)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+  const QRegularExpressionMatch m = create.match(statement);
+  if (!m.hasMatch()) return statement;
+  return statement.left(m.capturedEnd()) + QStringLiteral("IF NOT EXISTS ") + statement.mid(m.capturedEnd());
+}
+
+QStringList stepStatements(Database which, const QString& file, QString* error) {
+  QFile f(folderOf(which) + QLatin1Char('/') + file);
+  if (!f.open(QIODevice::ReadOnly)) {
+    *error = QStringLiteral("无法读取结构文件 %1").arg(file);
+    return {};
+  }
+  QStringList statements = statementsOf(QString::fromUtf8(f.readAll()));
+  for (QString& st : statements) st = ifNotExists(st);
+  return statements;
+}
+
+// The tables and columns the steps create: table name -> column names.
+QList<QPair<QString, QStringList>> expectedTables(Database which) {
+  static const QRegularExpression createTable(
+      QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?\\[?(\\w+)\\]?\\s*\\((.*)\\)\\s*$"),
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+  static const QStringList notColumns = {"PRIMARY", "UNIQUE", "CONSTRAINT", "FOREIGN", "CHECK"};
+  QList<QPair<QString, QStringList>> out;
+  QString ignored;
+  for (const QString& file : stepFiles(which)) {
+    for (const QString& st : stepStatements(which, file, &ignored)) {
+      const QRegularExpressionMatch m = createTable.match(st);
+      if (!m.hasMatch()) continue;
+      QStringList columns;
+      for (const QString& line : m.captured(2).split(QLatin1Char('\n'))) {
+        // "[OR] TEXT," names the column OR (keyword names are bracketed).
+        const QString first = line.trimmed()
+                                  .section(QLatin1Char(' '), 0, 0)
+                                  .remove(QLatin1Char(','))
+                                  .remove(QLatin1Char('['))
+                                  .remove(QLatin1Char(']'));
+        if (first.isEmpty() || notColumns.contains(first.toUpper())) continue;
+        columns << first;
+      }
+      out.append({m.captured(1), columns});
+    }
+  }
   return out;
 }
 
@@ -81,13 +134,11 @@ bool applySchema(TDMServer& dm, Database which, QString* error) {
     return false;
   }
   const QStringList files = stepFiles(which);
+  // A database whose version record was lost gets every step again: each one
+  // only creates what is missing.
   for (int step = current + 1; step <= files.size(); ++step) {
-    QFile f(folderOf(which) + QLatin1Char('/') + files[step - 1]);
-    if (!f.open(QIODevice::ReadOnly)) {
-      *error = QStringLiteral("无法读取结构文件 %1").arg(files[step - 1]);
-      return false;
-    }
-    QStringList statements = statementsOf(QString::fromUtf8(f.readAll()));
+    QStringList statements = stepStatements(which, files[step - 1], error);
+    if (statements.isEmpty()) return false;
     for (QString& s : statements) s = dialect.schemaText(s);
     if (!db.transaction()) {
       *error = db.lastError().text();
@@ -115,6 +166,62 @@ bool applySchema(TDMServer& dm, Database which, QString* error) {
       db.rollback();
       return false;
     }
+  }
+  return repairSchema(dm, which, error);
+}
+
+QStringList missingSchemaParts(TDMServer& dm, Database which) {
+  QSqlDatabase& db = connectionOf(dm, which);
+  QStringList missing;
+  if (!db.isOpen()) return {QStringLiteral("数据库无法打开：%1").arg(dm.lastError())};
+  QSet<QString> tables;
+  for (const QString& t : db.tables()) tables.insert(t.toLower());
+  for (const auto& [table, columns] : expectedTables(which)) {
+    if (!tables.contains(table.toLower())) {
+      missing << QStringLiteral("表 %1").arg(table);
+      continue;
+    }
+    const QSqlRecord record = db.record(db.driver()->escapeIdentifier(table.toLower(), QSqlDriver::TableName));
+    QSet<QString> present;
+    for (int i = 0; i < record.count(); ++i) present.insert(record.fieldName(i).toLower());
+    for (const QString& c : columns)
+      if (!present.contains(c.toLower())) missing << QStringLiteral("列 %1.%2").arg(table, c);
+  }
+  return missing;
+}
+
+bool repairSchema(TDMServer& dm, Database which, QString* error) {
+  QSqlDatabase& db = connectionOf(dm, which);
+  const Dialect& dialect = dialectOf(dm, which);
+  // Tables and indexes dropped since their step ran are created again.
+  if (!missingSchemaParts(dm, which).isEmpty()) {
+    if (!db.transaction()) {
+      *error = db.lastError().text();
+      return false;
+    }
+    QSqlQuery q(db);
+    for (const QString& file : stepFiles(which)) {
+      for (const QString& st : stepStatements(which, file, error)) {
+        if (!q.exec(dialect.schemaText(st))) {
+          *error = QStringLiteral("%1: %2").arg(file, q.lastError().text());
+          q.finish();
+          db.rollback();
+          return false;
+        }
+      }
+    }
+    q.finish();
+    if (!db.commit()) {
+      *error = db.lastError().text();
+      db.rollback();
+      return false;
+    }
+  }
+  const QStringList missing = missingSchemaParts(dm, which);
+  if (!missing.isEmpty()) {
+    *error = QStringLiteral("%1数据库结构不完整，缺少：%2")
+                 .arg(which == Database::Local ? QStringLiteral("本地") : QStringLiteral("远程"), missing.join(QStringLiteral("、")));
+    return false;
   }
   return true;
 }

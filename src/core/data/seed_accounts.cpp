@@ -29,7 +29,7 @@ bool seedAccounts(TDMServer& dm, QString* error) {
     for (const DemoAccount& a : kDemoAccounts) {
       statements << Sql(QStringLiteral("insert into [user](shopId,shopName,name,userid,pwd) values(?,?,?,?,?)"),
                         {a.shopId, QString::fromUtf8(a.shopName), QString::fromUtf8(a.userName),
-                         QString::fromUtf8(a.login), passwordForDatabase(QString::fromUtf8(a.password))});
+                         QString::fromUtf8(a.login), passwordForDatabase(QString::fromUtf8(a.password)).value_or(QString())});
     }
   }
   if (!tableHasRows(dm, QStringLiteral("version"))) {

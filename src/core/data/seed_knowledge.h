@@ -13,9 +13,10 @@ struct SeedReport {
   QString summary;  // one line of counts for the operator
 };
 
-// Writes each knowledge table when it is empty, or replaces it when `reload`.
-// The demo customers are written only into an empty customer table and are
-// never deleted.
+// Writes each part of the seed when one of its tables is empty, or replaces it
+// when `reload`. The demo customers and the demo shops' prices and stock are
+// written only into empty tables and never replaced. The summary names only
+// what was written.
 [[nodiscard]] bool seedKnowledge(TDMServer& dm, bool reload, SeedReport* report, QString* error);
 
 }  // namespace tcm

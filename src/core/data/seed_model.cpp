@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include "crypto/des_hex.h"
+#include "crypto/gbk.h"
 #include "data/seed_accounts.h"
 #include "text/csv.h"
 #include "text/item_list.h"
@@ -233,6 +234,7 @@ void readFindings(const QString& folder, SeedKnowledgeBase* kb, QStringList* pro
     f.gender = t.field(r, QStringLiteral("gender"));
     f.loadOrder = t.field(r, QStringLiteral("load_order")).toInt();
     if (f.name.isEmpty()) *problems << where + QStringLiteral("：缺少名称");
+    if (const QString e = storableTextError(QStringLiteral("名称"), f.name); !e.isEmpty()) *problems << where + QStringLiteral("：") + e;
     if (f.name.contains(QLatin1Char(',')) || f.name.contains(QLatin1Char('|')))
       *problems << where + QStringLiteral("：名称不能含“,”或“|”");
     if (nameById.contains(f.id)) *problems << where + QStringLiteral("：编号 %1 重复").arg(f.id);
@@ -620,6 +622,7 @@ void readCustomers(const QString& folder, const QDate& today, SeedKnowledgeBase*
     if (!digits || c.phone.size() < 4 || c.phone.size() > 11) *problems << where + QStringLiteral("：电话应为 4–11 位数字");
     c.address = t.field(r, QStringLiteral("address"));
     if (c.address.isEmpty()) *problems << where + QStringLiteral("：缺少地址");
+    if (const QString e = storableTextError(QStringLiteral("地址"), c.address); !e.isEmpty()) *problems << where + QStringLiteral("：") + e;
     const int daysAgo = t.field(r, QStringLiteral("days_ago")).toInt(&ok);
     if (!ok || daysAgo < 0) *problems << where + QStringLiteral("：days_ago 应为非负整数");
     const QTime time = QTime::fromString(t.field(r, QStringLiteral("time")), QStringLiteral("HH:mm"));

@@ -87,9 +87,13 @@ GroupRequirement parseGroupRequirement(const QString& profile, int g, CodeTable&
   const qsizetype start = text.indexOf(groupMark(g));
   if (start < 0) return group;
   qsizetype length = text.size() - start;
+  bool cutAtNextGroup = false;
   if (g < 15) {
     const qsizetype next = text.indexOf(groupMark(g + 1));
-    if (next >= 0) length = next - start + 1;  // up to and including the next group's mark
+    if (next >= 0) {
+      length = next - start + 1;  // up to and including the next group's mark
+      cutAtNextGroup = true;
+    }
   }
   if (length < 4) return group;  // no must digit: nothing required
   const QString block = text.mid(start, length);
@@ -99,7 +103,14 @@ GroupRequirement parseGroupRequirement(const QString& profile, int g, CodeTable&
   for (qsizetype at = 0; at < block.size(); at += 11) {
     const QString chunk = block.mid(at, 11);
     const QString code = chunk.mid(6, 5);
-    if (code.isEmpty()) continue;  // the next group's separator, or a cut-off entry: no entry
+    if (code.isEmpty()) {
+      // Only the lone "-" that starts the next group's first entry is no entry;
+      // any other piece without a code (the rest of an over-long entry) is an
+      // entry that can never be present.
+      const bool nextGroupsSeparator = cutAtNextGroup && at + chunk.size() == block.size() && chunk == QLatin1String("-");
+      if (!nextGroupsSeparator) group.hasUnmatchableEntry = true;
+      continue;
+    }
     const CodeId id = codes.intern(code);
     group.entries.push_back(id);
     if (chunk[3] == must) group.required.push_back(id);
@@ -110,6 +121,7 @@ GroupRequirement parseGroupRequirement(const QString& profile, int g, CodeTable&
 bool ChkMustSym(const GroupRequirement& group, const FindingSet& findings) {
   if (group.must.isNull()) return true;
   if (group.must == QLatin1Char('9')) {
+    if (group.hasUnmatchableEntry) return false;
     return std::all_of(group.entries.begin(), group.entries.end(),
                        [&findings](CodeId id) { return findings.contains(id); });
   }

@@ -128,6 +128,7 @@ struct GroupRequirement {
   QChar must;                     // the first entry's must digit "1"–"9"; null: always met
   std::vector<CodeId> required;   // codes of the entries whose must digit equals `must`
   std::vector<CodeId> entries;    // codes of every entry of the group's block
+  bool hasUnmatchableEntry = false;  // a piece without a code that is not the next group's separator
 };
 GroupRequirement parseGroupRequirement(const QString& profile, int g, CodeTable& codes);
 
@@ -135,9 +136,10 @@ GroupRequirement parseGroupRequirement(const QString& profile, int g, CodeTable&
 //
 // Must digit "9" (every entry of the group): the block of a group that another
 // group follows ends with the separator that starts the next group's first
-// entry. That lone separator is no entry: only pieces long enough to hold a
-// code count as entries, so "9" means "all of the group's own entries are
-// among the findings", whether or not another group follows.
+// entry. That lone separator is no entry, so "9" means "all of the group's
+// own entries are among the findings", whether or not another group follows.
+// Any other piece without a code (the rest of an entry longer than eleven
+// characters) is an entry that is never present: such a group is not met.
 bool ChkMustSym(const GroupRequirement& group, const FindingSet& findings);
 
 // Score of one module: 0 as soon as a segment with N > 0 has fewer than N of

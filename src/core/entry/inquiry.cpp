@@ -10,7 +10,8 @@ namespace tcm {
 namespace {
 
 // Both tables are read with the same columns in the same order.
-QList<InquiryRow> readRows(QSqlQuery* q) {
+// A reading that breaks off gives no rows (the failure is shown): never half a page.
+QList<InquiryRow> readRows(TDMServer& dm, QSqlQuery* q) {
   QList<InquiryRow> rows;
   if (!q) return rows;
   while (q->next()) {
@@ -26,6 +27,7 @@ QList<InquiryRow> readRows(QSqlQuery* q) {
     r.classId = q->value(6).toString().trimmed();
     rows.append(r);
   }
+  if (!dm.rowsReadToEnd(*q)) return {};
   return rows;
 }
 
@@ -45,7 +47,7 @@ qint64 readSymId(const QString& text, bool* ok) {
 }
 
 QList<InquiryRow> loadTopicRows(TDMServer& dm, const QString& topic) {
-  return readRows(dm.GetDB(Sql(QStringLiteral("select title,symId,gender, name,mutex,childTag,classId "
+  return readRows(dm, dm.GetDB(Sql(QStringLiteral("select title,symId,gender, name,mutex,childTag,classId "
                                                "from symptom_option where class = ? order by id"),
                                {topic}),
                            true));
@@ -55,7 +57,7 @@ QList<InquiryRow> loadDiseaseRows(TDMServer& dm, const QString& fid) {
   bool ok = false;
   const qint64 n = fid.trimmed().toLongLong(&ok);
   if (!ok) return {};
-  return readRows(dm.GetDB1(Sql(QStringLiteral("select top %1 title,symId,gender, name,mutex,childTag,classId "
+  return readRows(dm, dm.GetDB1(Sql(QStringLiteral("select top %1 title,symId,gender, name,mutex,childTag,classId "
                                                "from symptom_option_sub where fid = ? order by id")
                                     .arg(kDiseaseQuestionRows),
                                 {n})));
@@ -71,7 +73,12 @@ bool loadFollowUpHints(TDMServer& dm, const QString& id, const QString& genderCo
                               {fid, genderCode.trimmed().toInt()}),
                           true);
   if (!q) return false;
-  while (out->size() < kInquiryHintSlots && q->next()) {
+  while (out->size() < kInquiryHintSlots) {
+    if (!q->next()) {
+      if (dm.rowsReadToEnd(*q)) break;
+      out->clear();
+      return false;
+    }
     out->append(InquiryHint{q->value(1).toString().trimmed(), q->value(0).toString().trimmed(),
                             q->value(2).toString().trimmed()});
   }

@@ -7,11 +7,12 @@
 
 namespace tcm {
 
-void GetAliases(TDMServer& dm, AliasList* LstAliases) {
+bool GetAliases(TDMServer& dm, AliasList* LstAliases) {
   QSqlQuery* q = dm.GetDB(Sql(QStringLiteral("Select id,name1,pinyin,ids,classid,mutex,gender From aliases "
                                              "where type = 1 and classId >-1 order by strLen asc")),
                           false);
-  if (!q) return;
+  if (!q) return false;
+  AliasList read;
   while (q->next()) {
     AliasItem item;
     TAliease& a = item.entry;
@@ -26,23 +27,30 @@ void GetAliases(TDMServer& dm, AliasList* LstAliases) {
     a.classId = q->value(4).toString();
     a.mutex = q->value(5).toString();
     a.gender = q->value(6).toString();
-    LstAliases->append(std::move(item));
+    read.append(std::move(item));
   }
+  if (!dm.rowsReadToEnd(*q)) return false;
   q->finish();
+  LstAliases->append(std::move(read));
+  return true;
 }
 
-void GetHerbPriceList(TDMServer& dm, const QString& shopId, AliasList* LstHerbPrice) {
+bool GetHerbPriceList(TDMServer& dm, const QString& shopId, AliasList* LstHerbPrice) {
   QSqlQuery* q = dm.GetDB(Sql(QStringLiteral("Select id,name,price From herb_shop where shopId = ?"), {shopId.toLongLong()}),
                           true);
-  if (!q) return;
+  if (!q) return false;
+  AliasList read;
   while (q->next()) {
     AliasItem item;
     item.text = q->value(1).toString();
     item.entry.id = q->value(0).toString();
     item.entry.price = q->value(2).toDouble();
-    LstHerbPrice->append(std::move(item));
+    read.append(std::move(item));
   }
+  if (!dm.rowsReadToEnd(*q)) return false;
   q->finish();
+  *LstHerbPrice = std::move(read);
+  return true;
 }
 
 double GetHerbPriceById(const AliasList& LstHerbPrice, const QString& herId) {

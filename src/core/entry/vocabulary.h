@@ -29,10 +29,13 @@ struct AliasItem {
 using AliasList = QList<AliasItem>;
 
 // Appends the findings of the local vocabulary in load order; names deciphered once here.
-void GetAliases(TDMServer& dm, AliasList* LstAliases);
+// False (failure shown, nothing appended) when the query failed or its reading broke off.
+bool GetAliases(TDMServer& dm, AliasList* LstAliases);
 
-// Appends the herbs of the shop with their prices.
-void GetHerbPriceList(TDMServer& dm, const QString& shopId, AliasList* LstHerbPrice);
+// Replaces the list with the herbs of the shop and their prices: a reload after a
+// price change never leaves the earlier price in front. False (failure shown, list
+// unchanged) when the query failed or its reading broke off.
+[[nodiscard]] bool GetHerbPriceList(TDMServer& dm, const QString& shopId, AliasList* LstHerbPrice);
 
 // Price of the first entry with exactly this herb id; 0 when there is none.
 double GetHerbPriceById(const AliasList& LstHerbPrice, const QString& herId);

@@ -7,11 +7,12 @@
 namespace tcm {
 
 QString searchKey(const QString& boxText, int* gbkLength) {
-  QByteArray bytes = toGbk(boxText.trimmed().toUpper());
+  // No vocabulary entry holds a character GBK lacks: such a text searches nothing.
+  QByteArray bytes = toGbk(boxText.trimmed().toUpper()).bytes;
   if (bytes.size() > 255) {
     bytes.truncate(255);
     // Never cut a two-byte character in half.
-    if (!fromGbk(bytes).isEmpty() && toGbk(fromGbk(bytes)).size() != bytes.size()) bytes.chop(1);
+    if (!fromGbk(bytes).isEmpty() && toGbk(fromGbk(bytes)).bytes.size() != bytes.size()) bytes.chop(1);
   }
   *gbkLength = static_cast<int>(bytes.size());
   return fromGbk(bytes);

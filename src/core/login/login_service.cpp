@@ -18,8 +18,11 @@ QString checkLoginBoxes(const QString& name, const QString& password) {
 
 LoginResult LoginService::attempt(const QString& name, const QString& password, LoginState* state) {
   const QString ip = fetchPublicAddress(ipService_);
+  // A password GBK cannot represent can be no stored password.
+  const std::optional<QString> stored = passwordForDatabase(password);
+  if (!stored) return LoginResult::NoMatch;
   QSqlQuery* q = dm_.GetDB(Sql(QStringLiteral("select id,shopId,shopName,name from [user] where userid=? and pwd=?"),
-                               {name, passwordForDatabase(password)}),
+                               {name, *stored}),
                            true);
   if (!q) return LoginResult::DbFailure;
   if (!q->next()) return LoginResult::NoMatch;
@@ -64,10 +67,12 @@ RememberedLogin readRememberedLogin(const QString& iniPath) {
 }
 
 bool writeRememberedLogin(const QString& iniPath, const QString& user, const QString& password) {
+  const std::optional<QString> stored = passwordToStoredForm(password);
+  if (!stored) return false;
   IniFile ini(iniPath);
   ini.load();
   ini.setValue(QStringLiteral("LOGIN"), QStringLiteral("USER"), user);
-  ini.setValue(QStringLiteral("LOGIN"), QStringLiteral("PWD"), passwordToStoredForm(password));
+  ini.setValue(QStringLiteral("LOGIN"), QStringLiteral("PWD"), *stored);
   return ini.save();
 }
 

@@ -7,9 +7,10 @@
 
 namespace tcm {
 
-QString passwordToStoredForm(const QString& password) {
-  const QString hex = QString::fromLatin1(EncryStrHex(toGbk(password), kDesKeyString));
-  return hex.mid(4) + hex.left(4);
+std::optional<QString> passwordToStoredForm(const QString& password) {
+  const std::optional<QString> hex = desEncryptText(password);
+  if (!hex) return std::nullopt;
+  return hex->mid(4) + hex->left(4);
 }
 
 std::optional<QString> passwordFromStoredForm(const QString& stored) {
@@ -21,6 +22,6 @@ std::optional<QString> passwordFromStoredForm(const QString& stored) {
   return fromGbk(DESryStrHex(hex.toLatin1(), kDesKeyString));
 }
 
-QString passwordForDatabase(const QString& password) { return encryptText(password); }
+std::optional<QString> passwordForDatabase(const QString& password) { return encryptText(password); }
 
 }  // namespace tcm

@@ -6,11 +6,12 @@
 
 namespace tcm {
 
-QString passwordToStoredForm(const QString& password);
+// nullopt for a password GBK cannot represent: it can be no stored password.
+std::optional<QString> passwordToStoredForm(const QString& password);
 // nullopt when the stored text is not a form this program wrote.
 std::optional<QString> passwordFromStoredForm(const QString& stored);
 
 // The password as the accounts table holds it: the AES hex form.
-QString passwordForDatabase(const QString& password);
+std::optional<QString> passwordForDatabase(const QString& password);
 
 }  // namespace tcm

@@ -43,7 +43,8 @@ bool ChkIds(const QString& ids, const QString& symIds) {
       if (element.contains(QLatin1Char('('))) element = element.mid(1, element.size() - 2);
       bool any = false;
       for (const QString& part : element.split(QLatin1Char('-'))) {
-        if (symIds.contains(part)) {
+        // An empty part (from "|", ",," or "()") is contained in every text: it matches nothing.
+        if (!part.isEmpty() && symIds.contains(part)) {
           any = true;
           break;
         }
@@ -74,6 +75,7 @@ std::optional<DietRuleMatch> GetFoodGrp(TDMServer& dm, const QString& primaryId,
     q->finish();
     return m;
   }
+  (void)dm.rowsReadToEnd(*q);  // a broken-off reading is shown; no rule is applied
   return std::nullopt;
 }
 

@@ -25,6 +25,19 @@ bool keyOf(const QString& line, QString* key, QString* value) {
   return true;
 }
 
+// A value is one line: breaks of any kind are dropped, so no value can start
+// another key or section.
+QString oneLine(QString text) {
+  text.removeIf([](QChar c) {
+    return c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\v') || c == QLatin1Char('\f') ||
+           c.unicode() == 0x85 || c.unicode() == 0x2028 || c.unicode() == 0x2029;
+  });
+  return text;
+}
+
+// Larger files are not settings files of this program: they are neither read nor rewritten.
+constexpr qint64 kLargestIniFile = 16 << 20;
+
 }  // namespace
 
 IniFile::IniFile(QString path) : path_(std::move(path)) {}
@@ -33,9 +46,19 @@ bool IniFile::exists() const { return QFile::exists(path_); }
 
 void IniFile::load() {
   lines_.clear();
+  readWhole_ = true;
   QFile f(path_);
-  if (!f.open(QIODevice::ReadOnly)) return;
-  const QByteArray raw = f.read(1 << 20);  // a settings file is small; ignore anything beyond 1 MiB
+  if (!f.exists()) return;
+  // The file is read whole or left alone: a part read and written back would lose the rest.
+  if (!f.open(QIODevice::ReadOnly) || f.size() > kLargestIniFile) {
+    readWhole_ = false;
+    return;
+  }
+  const QByteArray raw = f.readAll();
+  if (raw.size() != f.size()) {
+    readWhole_ = false;
+    return;
+  }
   QString text = QString::fromUtf8(raw);
   if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
   text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -71,7 +94,8 @@ QString IniFile::value(const QString& section, const QString& key, const QString
   return v;
 }
 
-void IniFile::setValue(const QString& section, const QString& key, const QString& value) {
+void IniFile::setValue(const QString& section, const QString& key, const QString& rawValue) {
+  const QString value = oneLine(rawValue);
   const QString line = key + QLatin1Char('=') + value;
   const qsizetype i = findKey(section, key);
   if (i >= 0) {
@@ -94,6 +118,7 @@ void IniFile::setValue(const QString& section, const QString& key, const QString
 }
 
 bool IniFile::save() const {
+  if (!readWhole_) return false;
   QSaveFile f(path_);
   if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
   QByteArray out;

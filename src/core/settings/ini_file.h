@@ -11,12 +11,14 @@ class IniFile {
   explicit IniFile(QString path);
 
   bool exists() const;
-  // Reads the file; a missing or unreadable file reads as empty.
+  // Reads the file whole; a missing file reads as empty. A file that cannot be
+  // read whole (unreadable, or far too large) reads as empty and is never rewritten.
   void load();
   QString value(const QString& section, const QString& key, const QString& fallback = {}) const;
   bool contains(const QString& section, const QString& key) const;
+  // Line breaks in the value are dropped: a value is one line of the file.
   void setValue(const QString& section, const QString& key, const QString& value);
-  // Writes the file (creating it); false when it cannot be written.
+  // Writes the file (creating it); false when it cannot be written or was not read whole.
   [[nodiscard]] bool save() const;
 
   const QString& path() const { return path_; }
@@ -29,6 +31,7 @@ class IniFile {
 
   QString path_;
   QStringList lines_;
+  bool readWhole_ = true;
 };
 
 }  // namespace tcm
