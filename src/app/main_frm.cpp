@@ -1,6 +1,9 @@
 #include "main_frm.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -18,8 +21,10 @@
 #include "login/login_state.h"
 #include "messages.h"
 #include "msg_box_frm.h"
+#include "prescription/food_pre_frm.h"
 #include "prescription/pre_frm.h"
 #include "prescription/print_rp_frm.h"
+#include "settings/set_param_frm.h"
 #include "ui_kit.h"
 
 namespace tcm::ui {
@@ -27,6 +32,7 @@ namespace {
 
 const QColor kGreen(0x07, 0xC1, 0x60);
 const QColor kDarkTeal(0x00, 0x48, 0x48);
+const QColor kMaxPictureHover(0x21, 0x73, 0x46);
 const QColor kPressGreen(0x21, 0x73, 0x46);
 const QColor kTopBar(0x03, 0x7C, 0x6A);
 
@@ -57,13 +63,16 @@ TPanel* titleButton(const QString& caption, QWidget* parent, const QString& name
   return b;
 }
 
+constexpr int kMinimumWidth = 1024;
+constexpr int kMinimumHeight = 640;
+
 }  // namespace
 
 TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::Window), dm_(dm), messages_(messages) {
   setObjectName(QStringLiteral("MainFrm"));
   setWindowTitle(QStringLiteral("亚健康中医辨识和康养系统"));
-  setMinimumSize(1024, 640);
+  setMinimumSize(kMinimumWidth, kMinimumHeight);
   auto* root = new QVBoxLayout(this);
   root->setContentsMargins(0, 0, 0, 0);
   root->setSpacing(0);
@@ -85,6 +94,9 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   lblUser = new QLabel(pnlTop);
   lblUser->setObjectName(QStringLiteral("lblUser"));
   lblUser->setStyleSheet(QStringLiteral("color: white; font-size: 14px; padding-right: 12px;"));
+  imgSet = titleButton(QString(), pnlTop, QStringLiteral("imgSet"));
+  imgSet->setPixmap(gearPicture(Qt::white));
+  imgSet->setToolTip(QStringLiteral("设置"));
   Panel1 = titleButton(QStringLiteral("☰"), pnlTop, QStringLiteral("Panel1"));
   pnlMin = titleButton(QStringLiteral("─"), pnlTop, QStringLiteral("pnlMin"));
   pnlMAx = titleButton(QString(), pnlTop, QStringLiteral("pnlMAx"));
@@ -99,6 +111,7 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   for (QLabel* img : {imgMax, imgNoraml}) {
     img->setAlignment(Qt::AlignCenter);
     maxLayout->addWidget(img);
+    img->installEventFilter(this);  // the picture under the mouse colours pnlMAx #217346
   }
   imgMax->hide();
   pnlClose = titleButton(QStringLiteral("╳"), pnlTop, QStringLiteral("pnlClose"));
@@ -113,6 +126,7 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   top->addWidget(imgAI);
   top->addStretch(1);
   top->addWidget(lblUser);
+  top->addWidget(imgSet);
   top->addWidget(Panel1);
   top->addWidget(pnlMin);
   top->addWidget(pnlMAx);
@@ -132,6 +146,11 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   connect(tsAI, &TIdentifyPage::classicPrescriptionRequested, this,
           [this](const QString& synName, const QString& preId, const QString& preName) {
             openPreFrm(this, dm_, messages_, synName, preId, preName);
+          });
+  // A diet prescription of the result panel opens the food editor.
+  connect(tsAI, &TIdentifyPage::dietPrescriptionRequested, this,
+          [this](const QString& preIds, const QString& syn, const QString& recommend, const QString& notRecommend) {
+            openFoodPreFrm(this, dm_, messages_, preIds, syn, recommend, notRecommend);
           });
 
   pnlLoadData = new QFrame(this);
@@ -157,6 +176,7 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   connect(&tmr1, &QTimer::timeout, this, &TMainFrm::tmr1Timer);
   connect(lblReload, &TPanel::clicked, this, &TMainFrm::lblReloadClick);
   connect(pnlMin, &TPanel::clicked, this, &TMainFrm::pnlMinClick);
+  connect(imgSet, &TPanel::clicked, this, &TMainFrm::imgSetClick);
   connect(pnlClose, &TPanel::clicked, this, &TMainFrm::pnlCloseClick);
   connect(pnlMAx, &TPanel::clicked, this, [this] {
     if (imgMax->isVisible())
@@ -200,6 +220,8 @@ void TMainFrm::setLoadCaption(const QString& caption) {
 }
 
 void TMainFrm::showLoadingCaption(const QString& caption) {
+  // After a failed load the panel keeps "请重新读取数据" with its retry label.
+  if (loadFailed()) return;
   pnlLoadData->show();
   setLoadCaption(caption);
 }
@@ -212,30 +234,37 @@ QString TMainFrm::loadCaption() const { return lblLoadCaption->text(); }
 
 bool TMainFrm::loadFailed() const { return !lblReload->isHidden(); }
 
+// The knowledge base, then the shop's prices: a failure of either (a query that
+// fails, or a reading that breaks off) is a load failure with the retry label.
+bool TMainFrm::loadKnowledgeAndPrices(const QStringList& captionsBeforePrices) {
+  if (LoadData(dm_) == LoadResult::RowsFailed) return false;
+  tsAI->prepareKnowledge();
+  for (const QString& caption : captionsBeforePrices) setLoadCaption(caption);
+  return GetHerbPriceList(dm_, loginState().ShopId, &LstHerbPrice);
+}
+
+void TMainFrm::showLoadFailure(const QString& caption, const QString& message) {
+  setLoadCaption(caption);
+  pnlLoadData->show();
+  lblReload->show();
+  messages_.showMessage(message);
+}
+
 void TMainFrm::tmr1Timer() {
   tmr1.stop();
   QElapsedTimer clock;
   clock.start();
   pnlLoadData->show();
   setLoadCaption(QStringLiteral("   正在初始化数据..."));
-  bool failed = false;
   setLoadCaption(QStringLiteral("  正在读取【AI】数据..."));
-  if (LoadData(dm_) == LoadResult::RowsFailed) {
-    failed = true;
-  } else {
-    tsAI->prepareKnowledge();
-    setLoadCaption(QStringLiteral("  正在读取【中药价格】数据..."));
-    GetHerbPriceList(dm_, loginState().ShopId, &LstHerbPrice);
-  }
-  if (failed) {
-    setLoadCaption(QStringLiteral("  请重新读取数据"));
-    lblReload->show();
-    messages_.showMessage(QStringLiteral("读取数据时出错，请检查网络是否正常"));
-  }
-  GetAliases(dm_, &LstAliases);
+  if (!loadKnowledgeAndPrices({QStringLiteral("  正在读取【中药价格】数据...")}))
+    showLoadFailure(QStringLiteral("  请重新读取数据"), QStringLiteral("读取数据时出错，请检查网络是否正常"));
+  vocabularyLoaded_ = GetAliases(dm_, &LstAliases);
+  if (!vocabularyLoaded_ && !loadFailed())
+    showLoadFailure(QStringLiteral("  请重新读取数据"), QStringLiteral("读取数据时出错，请检查网络是否正常"));
   tsAI->createFirstInquiryPage();
   pnlLoadData->hide();
-  if (!lblReload->isHidden()) {
+  if (loadFailed()) {
     setLoadCaption(QStringLiteral("  请重新读取数据"));
     pnlLoadData->show();
   }
@@ -248,17 +277,10 @@ void TMainFrm::tmr1Timer() {
 void TMainFrm::lblReloadClick() {
   pnlLoadData->hide();
   lblReload->hide();
-  if (LoadData(dm_) == LoadResult::RowsFailed) {
-    pnlLoadData->show();
-    lblReload->show();
-    setLoadCaption(lblLoadCaption->text());
-    messages_.showMessage(QStringLiteral("读取系统数据时出错，请检查网络是否正常"));
-    return;
-  }
-  tsAI->prepareKnowledge();
-  setLoadCaption(QStringLiteral("正在读取症状数据..."));
-  setLoadCaption(QStringLiteral("正在读取中药价格数据..."));
-  GetHerbPriceList(dm_, loginState().ShopId, &LstHerbPrice);
+  bool ok = loadKnowledgeAndPrices({QStringLiteral("正在读取症状数据..."), QStringLiteral("正在读取中药价格数据...")});
+  // A vocabulary that failed to load is read again with the rest.
+  if (ok && !vocabularyLoaded_) ok = vocabularyLoaded_ = GetAliases(dm_, &LstAliases);
+  if (!ok) showLoadFailure(lblLoadCaption->text(), QStringLiteral("读取系统数据时出错，请检查网络是否正常"));
 }
 
 TMsgBoxFrm* TMainFrm::msgBox() {
@@ -266,9 +288,9 @@ TMsgBoxFrm* TMainFrm::msgBox() {
   return msgBox_;
 }
 
-void TMainFrm::ShowMessage(const QString& text) {
+void TMainFrm::ShowMessage(const QString& text, bool whole) {
   TMsgBoxFrm* box = msgBox();
-  box->setMessage(text);
+  box->setMessage(text, whole);
   box->centerOver(isVisible() ? this : nullptr);
   box->exec();
 }
@@ -287,6 +309,18 @@ void TMainFrm::Image2Click() {
   helpFrm_->show();
 }
 
+void TMainFrm::imgSetClick() {
+  if (!setParamFrm_) {
+    setParamFrm_ = new TSetParamFrm(dm_, messages_, this);
+    // A saved price is the one the editors price with from their next opening.
+    connect(setParamFrm_, &TSetParamFrm::herbPriceSaved, this,
+            [this](const QString& id, const QString& name, double price) { putHerbPrice(&LstHerbPrice, id, name, price); });
+  }
+  setParamFrm_->showCenteredOver(this);
+}
+
+TSetParamFrm* TMainFrm::setParamFrm() const { return setParamFrm_; }
+
 void TMainFrm::pnlMinClick() {
   for (QWidget* w : QApplication::topLevelWidgets())
     if (w->isVisible()) w->showMinimized();
@@ -297,6 +331,9 @@ void TMainFrm::toggleSizeState() {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const int w = screen.width() * 8 / 10;
     const int h = screen.height() * 8 / 10;
+    // The reduced state is four fifths of the screen also on small screens
+    // (1366×768 gives 1092×614): the minimum yields to it.
+    setMinimumSize(std::min(kMinimumWidth, w), std::min(kMinimumHeight, h));
     setGeometry(screen.x() + (screen.width() - w) / 2, screen.y() + (screen.height() - h) / 2, w, h);
     maxTag_ = 2;
     sizeTag_ = 0;
@@ -306,6 +343,7 @@ void TMainFrm::toggleSizeState() {
 }
 
 void TMainFrm::placeFull(int width, int height) {
+  setMinimumSize(kMinimumWidth, kMinimumHeight);
   setGeometry(1, 1, width, height);
   maxTag_ = 1;
   sizeTag_ = 1;
@@ -332,8 +370,20 @@ void TMainFrm::imgNoramlClick() {
   placeFull(work.width(), work.height());
 }
 
-void TMainFrm::pnlCloseClick() {
-  close();
+void TMainFrm::pnlCloseClick() { close(); }
+
+bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == imgMax || watched == imgNoraml) {
+    if (event->type() == QEvent::Enter) pnlMAx->setColors(kMaxPictureHover, Qt::white);
+    if (event->type() == QEvent::Leave) pnlMAx->setColors(pnlMAx->underMouse() ? kDarkTeal : kGreen, Qt::white);
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TMainFrm::closeEvent(QCloseEvent* e) {
+  // However the window is closed ("╳", Alt+F4, the taskbar), the program ends
+  // and lets go of its databases.
+  e->accept();
   QApplication::quit();
 }
 

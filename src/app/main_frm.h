@@ -22,6 +22,7 @@ class TPanel;
 class TIdentifyPage;
 class TMsgBoxFrm;
 class THelpFrm;
+class TSetParamFrm;
 
 class TMainFrm : public QWidget {
   Q_OBJECT
@@ -29,16 +30,19 @@ class TMainFrm : public QWidget {
   TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent = nullptr);
   ~TMainFrm() override;
 
-  // The modal one-line message box; returns when it is closed.
-  void ShowMessage(const QString& text);
+  // The modal one-line message box (with `whole`, every line of the text); returns when it is closed.
+  void ShowMessage(const QString& text, bool whole = false);
   // The message box window (created on first use).
   TMsgBoxFrm* msgBox();
   THelpFrm* helpFrm() const;
+  // The shop settings window (created by the gear on first use).
+  TSetParamFrm* setParamFrm() const;
 
   // Title bar
   QFrame* pnlTop = nullptr;
   QLabel* lblTitle = nullptr;
   QLabel* lblUser = nullptr;
+  TPanel* imgSet = nullptr;  // the gear "设置"
   TPanel* Panel1 = nullptr;
   TPanel* pnlMin = nullptr;
   TPanel* pnlMAx = nullptr;
@@ -82,6 +86,7 @@ class TMainFrm : public QWidget {
   void pnlCloseClick();
   void Image1Click();
   void Image2Click();
+  void imgSetClick();
 
  Q_SIGNALS:
   // The after-login loading has run (successfully or not).
@@ -89,9 +94,13 @@ class TMainFrm : public QWidget {
 
  protected:
   void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void setLoadCaption(const QString& caption);
+  [[nodiscard]] bool loadKnowledgeAndPrices(const QStringList& captionsBeforePrices);
+  void showLoadFailure(const QString& caption, const QString& message);
   void toggleSizeState();
   void placeFull(int width, int height);
 
@@ -99,9 +108,11 @@ class TMainFrm : public QWidget {
   Messages& messages_;
   QPointer<TMsgBoxFrm> msgBox_;
   QPointer<THelpFrm> helpFrm_;
+  QPointer<TSetParamFrm> setParamFrm_;
   int sizeTag_ = 1;
   int maxTag_ = 1;
   bool shownOnce_ = false;
+  bool vocabularyLoaded_ = false;
 };
 
 }  // namespace tcm::ui

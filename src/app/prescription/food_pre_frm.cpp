@@ -1,0 +1,325 @@
+#include "prescription/food_pre_frm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include "entry/identify_page.h"
+#include "login/login_state.h"
+#include "main_frm.h"
+#include "messages.h"
+#include "prescription/pre_frm.h"
+#include "prescription/print_rp_frm.h"
+#include "result/result_panel.h"
+#include "ui_kit.h"
+
+namespace tcm::ui {
+namespace {
+
+const QColor kTeal(0x03, 0x7C, 0x6A);
+const QColor kGreen(0x07, 0xC1, 0x60);
+
+// The section kinds and the object names of their controls.
+struct SectionNames {
+  const char* kind;
+  const char* panel;
+  const char* title;
+  const char* check;
+  const char* combo;
+  const char* slot;
+};
+constexpr SectionNames kNames[FoodPrescription::kSections] = {
+    {"汤", "pnlTang", "lblTang", "chkTang", "cbbTang", "Tang"},
+    {"粥", "pnlZHou", "lblZhou", "chkZhou", "cbbZhou", "ZHou"},
+    {"饮", "pnlTea", "lblTea", "chkTea", "cbbTea", "Tea"},
+};
+
+QPointer<TFoodPreFrm>& instance() {
+  static QPointer<TFoodPreFrm> frm;
+  return frm;
+}
+
+TPanel* button(const QString& caption, const QString& name, QWidget* parent) {
+  auto* b = new TPanel(caption, parent);
+  b->setObjectName(name);
+  b->setFixedSize(100, 36);
+  QFont f = b->font();
+  f.setPixelSize(16);
+  f.setBold(true);
+  b->setFont(f);
+  b->setHoverColors(kTeal, Qt::white, kGreen, Qt::white);
+  return b;
+}
+
+}  // namespace
+
+TFoodPreFrm::TFoodPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages)
+    : TBaseFrm(QStringLiteral("药膳方"), mainFrm), mainFrm_(mainFrm), dm_(dm), messages_(messages) {
+  setObjectName(QStringLiteral("FoodPreFrm"));
+  setWindowTitle(QStringLiteral("治疗方剂"));
+  imgClose = pnlBaseClose;
+  QFont base = font();
+  if (!uiFontFamily().isEmpty()) base.setFamily(uiFontFamily());
+  setFont(base);
+
+  centerLayout()->setContentsMargins(16, 10, 16, 14);
+  centerLayout()->setSpacing(6);
+  for (int s = 0; s < FoodPrescription::kSections; ++s) centerLayout()->addWidget(buildSection(s));
+
+  auto* foot = new QHBoxLayout;
+  auto* lblSum = new QLabel(QStringLiteral("合计："), pnlBaseCenter);
+  lblSum->setStyleSheet(QStringLiteral("font-size: 16px;"));
+  lblPrice = new QLabel(QStringLiteral("0"), pnlBaseCenter);
+  lblPrice->setObjectName(QStringLiteral("lblPrice"));
+  lblPrice->setStyleSheet(QStringLiteral("color: #C0392B; font-size: 20px; font-weight: bold;"));
+  pnlSave = button(QStringLiteral("保存"), QStringLiteral("pnlSave"), pnlBaseCenter);
+  pnlPRT = button(QStringLiteral("打印"), QStringLiteral("pnlPRT"), pnlBaseCenter);
+  foot->addWidget(lblSum);
+  foot->addWidget(lblPrice);
+  foot->addStretch(1);
+  foot->addWidget(pnlSave);
+  foot->addSpacing(12);
+  foot->addWidget(pnlPRT);
+  centerLayout()->addSpacing(4);
+  centerLayout()->addLayout(foot);
+  // The window follows its panels as the porridge and drink sections open and close.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+  pnlLoadData = new QFrame(this);
+  pnlLoadData->setObjectName(QStringLiteral("pnlLoadData"));
+  pnlLoadData->setFixedSize(320, 70);
+  pnlLoadData->setStyleSheet(QStringLiteral(
+      "#pnlLoadData { background: white; border: 2px solid #037C6A; border-radius: 6px; }"));
+  auto* loadLayout = new QVBoxLayout(pnlLoadData);
+  auto* lblLoad = new QLabel(QStringLiteral("正在读取数据... ..."), pnlLoadData);
+  lblLoad->setAlignment(Qt::AlignCenter);
+  lblLoad->setStyleSheet(QStringLiteral("font-size: 16px; color: #037C6A; border: none;"));
+  loadLayout->addWidget(lblLoad);
+  pnlLoadData->hide();
+
+  tmr1.setSingleShot(true);
+  tmr1.setInterval(1000);
+  connect(&tmr1, &QTimer::timeout, this, &TFoodPreFrm::tmr1Timer);
+  connect(pnlSave, &TPanel::clicked, this, &TFoodPreFrm::pnlSaveClick);
+  connect(pnlPRT, &TPanel::clicked, this, &TFoodPreFrm::pnlPRTClick);
+  connect(imgClose, &TPanel::clicked, this, &TFoodPreFrm::imgCloseClick);
+  collapsePanels();
+  CalaFee();
+  adjustSize();
+}
+
+QFrame* TFoodPreFrm::buildSection(int s) {
+  const SectionNames& n = kNames[s];
+  SectionControls& c = sections[static_cast<size_t>(s)];
+  c.pnl = new QFrame(pnlBaseCenter);
+  c.pnl->setObjectName(QLatin1String(n.panel));
+  c.pnl->setStyleSheet(QStringLiteral("#%1 { border-top: 1px solid #DCE8E5; }").arg(QLatin1String(n.panel)));
+  c.pnl->setFixedHeight(kOpenHeight);
+  auto* v = new QVBoxLayout(c.pnl);
+  v->setContentsMargins(0, 6, 0, 4);
+  v->setSpacing(6);
+
+  auto* head = new QHBoxLayout;
+  c.chk = new QCheckBox(c.pnl);
+  c.chk->setObjectName(QLatin1String(n.check));
+  c.chk->setEnabled(false);  // a section without a prescription has nothing to count
+  auto* kind = new QLabel(QString::fromUtf8(n.kind), c.pnl);
+  kind->setFixedSize(26, 26);
+  kind->setAlignment(Qt::AlignCenter);
+  kind->setStyleSheet(QStringLiteral("background: #037C6A; color: white; font-size: 15px; border-radius: 13px;"));
+  c.lblTitle = new QLabel(c.pnl);
+  c.lblTitle->setObjectName(QLatin1String(n.title));
+  c.lblTitle->setStyleSheet(QStringLiteral("color: #037C6A; font-size: 18px; font-weight: bold;"));
+  auto* caption = new QLabel(foodQuantityCaption(s), c.pnl);
+  caption->setStyleSheet(QStringLiteral("font-size: 15px;"));
+  c.cbb = new QComboBox(c.pnl);
+  c.cbb->setObjectName(QLatin1String(n.combo));
+  c.cbb->setEditable(true);
+  for (int i = 1; i <= 15; ++i) c.cbb->addItem(QString::number(i));
+  c.cbb->setCurrentIndex(5);
+  c.cbb->setFixedWidth(72);
+  head->addWidget(c.chk);
+  head->addWidget(kind);
+  head->addWidget(c.lblTitle, 1);
+  head->addWidget(caption);
+  head->addWidget(c.cbb);
+  v->addLayout(head);
+
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(10);
+  grid->setVerticalSpacing(8);
+  for (int i = 0; i < FoodPrescription::kSlots; ++i) {
+    auto* slot = new TPreHerFra(c.pnl);
+    slot->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(n.slot)).arg(i + 1));
+    slot->hide();
+    c.slots[static_cast<size_t>(i)] = slot;
+    grid->addWidget(slot, i / 4, i % 4);
+    connect(slot, &TPreHerFra::dosageChanged, this, &TFoodPreFrm::Tang1edtDosageChange);
+  }
+  v->addLayout(grid);
+  v->addStretch(1);
+
+  connect(c.chk, &QCheckBox::toggled, this, [this, s] { chkClick(s); });
+  connect(c.cbb, &QComboBox::currentTextChanged, this, [this, s] { cbbTangChange(s); });
+  pre_.setQuantity(s, c.cbb->currentText());
+  return c.pnl;
+}
+
+void TFoodPreFrm::showEvent(QShowEvent* e) {
+  TBaseFrm::showEvent(e);
+  if (!e->spontaneous()) FormShow();
+}
+
+void TFoodPreFrm::hideEvent(QHideEvent* e) {
+  TBaseFrm::hideEvent(e);
+  if (!e->spontaneous()) collapsePanels();
+}
+
+void TFoodPreFrm::FormShow() {
+  for (SectionControls& c : sections)
+    for (TPreHerFra* slot : c.slots) slot->placeDosageBox();
+  ClearPreItem();  // a hidden slot holds no herb
+}
+
+void TFoodPreFrm::collapsePanels() {
+  sections[FoodPrescription::Porridge].pnl->setFixedHeight(1);
+  sections[FoodPrescription::Drink].pnl->setFixedHeight(1);
+}
+
+void TFoodPreFrm::tmr1Timer() {
+  tmr1.stop();
+  GetPreHerb(SynName, PreName, PreId, symIds, QString::number(FromType));
+}
+
+void TFoodPreFrm::GetPreHerb(const QString& /*synName*/, const QString& /*preName*/, const QString& preId,
+                             const QString& /*symIdsText*/, const QString& /*fromType*/) {
+  PreId = preId;
+  pnlLoadData->move((width() - pnlLoadData->width()) / 2, (height() - pnlLoadData->height()) / 2);
+  pnlLoadData->show();
+  pnlLoadData->raise();
+  pnlLoadData->repaint();
+  ClearPreItem();
+  QList<KnowledgePrescription> rows;
+  QString error;
+  const FoodLoadResult r = loadFoodPrescriptions(dm_, preId, &rows, &error);
+  if (r == FoodLoadResult::BadIds) messages_.showMessage(error);
+  for (const KnowledgePrescription& row : rows) SetPreItem(row.name, row.herbIds);
+  pnlLoadData->hide();
+  Q_EMIT loadFinished();
+}
+
+void TFoodPreFrm::SetPreItem(const QString& preName, const QString& herbIds) {
+  const int s = pre_.place(preName, herbIds, [this](const QString& id) {
+    return GetHerbPriceById(mainFrm_->LstHerbPrice, id);
+  });
+  if (s < 0) return;
+  showSection(s);
+  CalaFee();
+}
+
+// Shows what the model holds for section `s`.
+void TFoodPreFrm::showSection(int s) {
+  const FoodSection& sec = pre_.section(s);
+  SectionControls& c = sections[static_cast<size_t>(s)];
+  c.lblTitle->setText(sec.title);
+  c.chk->setEnabled(sec.placed);
+  {
+    const QSignalBlocker quiet(c.chk);
+    c.chk->setChecked(sec.ticked);
+  }
+  for (int i = 0; i < FoodPrescription::kSlots; ++i) {
+    TPreHerFra* slot = c.slots[static_cast<size_t>(i)];
+    if (i < sec.herbs.size()) {
+      const FoodHerb& h = sec.herbs[i];
+      slot->fill(h.id, h.name, h.dosage, h.unit, h.price);
+    } else {
+      slot->empty();
+    }
+  }
+  if (s != FoodPrescription::Soup) c.pnl->setFixedHeight(sec.placed ? kOpenHeight : 1);
+}
+
+void TFoodPreFrm::ClearPreItem() {
+  pre_.clear();
+  for (int s = 0; s < FoodPrescription::kSections; ++s) showSection(s);
+  CalaFee();
+}
+
+void TFoodPreFrm::CalaFee() { lblPrice->setText(pre_.totalText()); }
+
+void TFoodPreFrm::Tang1edtDosageChange(TPreHerFra* slot) {
+  for (int s = 0; s < FoodPrescription::kSections; ++s) {
+    const auto& arr = sections[static_cast<size_t>(s)].slots;
+    const auto at = std::find(arr.cbegin(), arr.cend(), slot);
+    if (at == arr.cend()) continue;
+    pre_.setDosage(s, static_cast<int>(at - arr.cbegin()), slot->edtDosage->text());
+    CalaFee();
+    return;
+  }
+}
+
+void TFoodPreFrm::cbbTangChange(int section) {
+  pre_.setQuantity(section, sections[static_cast<size_t>(section)].cbb->currentText());
+  CalaFee();
+}
+
+// Ticking or unticking a section reprices at once, so the total always covers
+// exactly the sections that are saved and printed.
+void TFoodPreFrm::chkClick(int section) {
+  pre_.setTicked(section, sections[static_cast<size_t>(section)].chk->isChecked());
+  CalaFee();
+}
+
+void TFoodPreFrm::pnlSaveClick() {
+  TIdentifyPage* page = mainFrm_->tsAI;
+  FoodSaveVisit visit;
+  visit.shopId = loginState().ShopId;
+  visit.patId = page->PatId;
+  visit.mzno = page->MZNO;
+  visit.now = QDateTime::currentDateTime();
+  page->GetMed(&visit.disease, &visit.med, &visit.symIds);
+  symIds = visit.symIds;
+  const QString message = saveFoodPrescription(dm_, pre_, &visit);
+  page->MZNO = visit.mzno;  // a visit number made by this save stays the visit's
+  if (!message.isEmpty()) messages_.showMessage(message);
+}
+
+void TFoodPreFrm::pnlPRTClick() {
+  const PrintList list = pre_.printList(recommend, notRecommend);
+  if (list.isEmpty()) return;
+  ShowPrintRPFrm(list, lblPrice->text(), mainFrm_->tsAI->result->lblSyn->text(), loginState().ShopName,
+                 QStringLiteral("药膳方"));
+}
+
+void TFoodPreFrm::imgCloseClick() {
+  collapsePanels();
+  hide();
+}
+
+TFoodPreFrm* openFoodPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages, const QString& preIds,
+                            const QString& syn, const QString& recommend, const QString& notRecommend) {
+  QPointer<TFoodPreFrm>& frm = instance();
+  if (!frm) frm = new TFoodPreFrm(mainFrm, dm, messages);
+  if (!frm->isVisible()) frm->centerOver(mainFrm);
+  frm->show();
+  frm->raise();
+  frm->activateWindow();
+  frm->ClearPreItem();
+  frm->PreId = preIds;
+  frm->Syn = syn;
+  frm->recommend = recommend;
+  frm->notRecommend = notRecommend;
+  frm->tmr1.start();
+  return frm;
+}
+
+TFoodPreFrm* foodPreFrm() { return instance(); }
+
+}  // namespace tcm::ui

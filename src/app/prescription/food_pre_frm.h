@@ -1,0 +1,102 @@
+#pragma once
+// The food-therapy prescription editor "药膳方": the soup, porridge and drink
+// sections with their check boxes, twelve herb slots and a quantity each, the
+// total over the ticked sections, saving into the visit record and printing.
+#include <QTimer>
+#include <array>
+
+#include "base_frm.h"
+#include "prescription/food_prescription.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+
+namespace tcm {
+class TDMServer;
+class Messages;
+}  // namespace tcm
+
+namespace tcm::ui {
+
+class TMainFrm;
+class TPanel;
+class TPreHerFra;
+
+class TFoodPreFrm : public TBaseFrm {
+  Q_OBJECT
+ public:
+  static constexpr int kOpenHeight = 210;  // a porridge or drink panel holding a prescription
+
+  TFoodPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages);
+
+  // Set by the opener.
+  QString PreId;  // comma-separated ids of the prescriptions to load
+  QString SynName, SynId, PreName, Syn;
+  int FromType = 0;
+  QString recommend, notRecommend;
+  // The coded findings of the last save.
+  QString symIds;
+
+  // One section's controls, in the order soup, porridge, drink.
+  struct SectionControls {
+    QFrame* pnl = nullptr;  // pnlTang, pnlZHou, pnlTea
+    QLabel* lblTitle = nullptr;  // lblTang, lblZhou, lblTea
+    QCheckBox* chk = nullptr;  // chkTang, chkZhou, chkTea
+    QComboBox* cbb = nullptr;  // cbbTang, cbbZhou, cbbTea
+    std::array<TPreHerFra*, FoodPrescription::kSlots> slots{};  // ArrTang, ArrZhou, ArrTea
+  };
+  std::array<SectionControls, FoodPrescription::kSections> sections{};
+
+  QLabel* lblPrice = nullptr;  // the total, its label "合计："
+  QFrame* pnlLoadData = nullptr;  // "正在读取数据... ..." while loading
+  TPanel* pnlSave = nullptr;  // "保存"
+  TPanel* pnlPRT = nullptr;  // "打印"
+  TPanel* imgClose = nullptr;  // the close mark of the title bar
+  QTimer tmr1;  // 1 s, started by the opener
+
+  const FoodPrescription& prescription() const { return pre_; }
+
+  void tmr1Timer();
+  void GetPreHerb(const QString& synName, const QString& preName, const QString& preId, const QString& symIdsText,
+                  const QString& fromType);
+  void SetPreItem(const QString& preName, const QString& herbIds);
+  void ClearPreItem();
+  void CalaFee();
+  void Tang1edtDosageChange(TPreHerFra* slot);
+  void cbbTangChange(int section);
+  void chkClick(int section);
+  void pnlSaveClick();
+  void pnlPRTClick();
+  void imgCloseClick();
+
+ Q_SIGNALS:
+  // The prescriptions of the last opening are on screen (or could not be read).
+  void loadFinished();
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
+
+ private:
+  QFrame* buildSection(int s);
+  void FormShow();
+  void collapsePanels();
+  void showSection(int s);
+
+  TMainFrm* mainFrm_;
+  TDMServer& dm_;
+  Messages& messages_;
+  FoodPrescription pre_;
+};
+
+// Opens the one food editor of the process (created on first use, reused
+// after) with the diet prescriptions of the result panel; it empties itself at
+// once and loads the prescriptions a second later.
+TFoodPreFrm* openFoodPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages, const QString& preIds,
+                            const QString& syn, const QString& recommend, const QString& notRecommend);
+// The editor, or null before the first opening.
+TFoodPreFrm* foodPreFrm();
+
+}  // namespace tcm::ui
