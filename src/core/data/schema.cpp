@@ -93,6 +93,39 @@ QList<QPair<QString, QStringList>> expectedTables(Database which) {
   return out;
 }
 
+struct SchemaStatement {
+  QString text;
+  QVariantList values;
+  QString file;  // named in the error
+};
+
+// All statements or none.
+bool runInOneTransaction(QSqlDatabase& db, const QList<SchemaStatement>& statements, QString* error) {
+  if (!db.transaction()) {
+    *error = db.lastError().text();
+    return false;
+  }
+  QSqlQuery q(db);
+  for (const SchemaStatement& st : statements) {
+    bool ok = st.values.isEmpty() ? q.exec(st.text) : q.prepare(st.text);
+    for (const QVariant& v : st.values) q.addBindValue(v);
+    if (ok && !st.values.isEmpty()) ok = q.exec();
+    if (!ok) {
+      *error = QStringLiteral("%1: %2").arg(st.file, q.lastError().text());
+      q.finish();
+      db.rollback();
+      return false;
+    }
+  }
+  q.finish();
+  if (!db.commit()) {
+    *error = db.lastError().text();
+    db.rollback();
+    return false;
+  }
+  return true;
+}
+
 QSqlDatabase& connectionOf(TDMServer& dm, Database which) {
   return which == Database::Local ? dm.localConnection() : dm.remoteConnection();
 }
@@ -137,35 +170,12 @@ bool applySchema(TDMServer& dm, Database which, QString* error) {
   // A database whose version record was lost gets every step again: each one
   // only creates what is missing.
   for (int step = current + 1; step <= files.size(); ++step) {
-    QStringList statements = stepStatements(which, files[step - 1], error);
+    QList<SchemaStatement> statements;
+    for (const QString& st : stepStatements(which, files[step - 1], error))
+      statements.append({dialect.schemaText(st), {}, files[step - 1]});
     if (statements.isEmpty()) return false;
-    for (QString& s : statements) s = dialect.schemaText(s);
-    if (!db.transaction()) {
-      *error = db.lastError().text();
-      return false;
-    }
-    QSqlQuery q(db);
-    for (const QString& s : statements) {
-      if (!q.exec(s)) {
-        *error = QStringLiteral("%1: %2").arg(files[step - 1], q.lastError().text());
-        q.finish();
-        db.rollback();
-        return false;
-      }
-    }
-    q.prepare(QStringLiteral("insert into schema_version(version) values(?)"));
-    q.addBindValue(step);
-    if (!q.exec()) {
-      *error = q.lastError().text();
-      db.rollback();
-      return false;
-    }
-    q.finish();
-    if (!db.commit()) {
-      *error = db.lastError().text();
-      db.rollback();
-      return false;
-    }
+    statements.append({QStringLiteral("insert into schema_version(version) values(?)"), {step}, files[step - 1]});
+    if (!runInOneTransaction(db, statements, error)) return false;
   }
   return repairSchema(dm, which, error);
 }
@@ -195,27 +205,10 @@ bool repairSchema(TDMServer& dm, Database which, QString* error) {
   const Dialect& dialect = dialectOf(dm, which);
   // Tables and indexes dropped since their step ran are created again.
   if (!missingSchemaParts(dm, which).isEmpty()) {
-    if (!db.transaction()) {
-      *error = db.lastError().text();
-      return false;
-    }
-    QSqlQuery q(db);
-    for (const QString& file : stepFiles(which)) {
-      for (const QString& st : stepStatements(which, file, error)) {
-        if (!q.exec(dialect.schemaText(st))) {
-          *error = QStringLiteral("%1: %2").arg(file, q.lastError().text());
-          q.finish();
-          db.rollback();
-          return false;
-        }
-      }
-    }
-    q.finish();
-    if (!db.commit()) {
-      *error = db.lastError().text();
-      db.rollback();
-      return false;
-    }
+    QList<SchemaStatement> statements;
+    for (const QString& file : stepFiles(which))
+      for (const QString& st : stepStatements(which, file, error)) statements.append({dialect.schemaText(st), {}, file});
+    if (!runInOneTransaction(db, statements, error)) return false;
   }
   const QStringList missing = missingSchemaParts(dm, which);
   if (!missing.isEmpty()) {

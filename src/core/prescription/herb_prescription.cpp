@@ -95,8 +95,11 @@ bool loadPrescriptionRows(TDMServer& dm, const QString& preId, QList<std::pair<Q
   if (!numeric) return true;
   QSqlQuery* q = dm.GetDB(Sql(QStringLiteral("SELECT PreId,name,herbIds from pre where preid = ?"), {id}), true);
   if (!q) return false;
-  while (q->next()) rows->append({q->value(1).toString(), q->value(2).toString()});
+  QList<std::pair<QString, QString>> read;
+  while (q->next()) read.append({q->value(1).toString(), q->value(2).toString()});
+  if (!dm.rowsReadToEnd(*q)) return false;
   q->finish();
+  rows->append(read);
   return true;
 }
 

@@ -38,6 +38,8 @@ bool lookUpVisit(TDMServer& dm, const SideColumns& c, qint64 shop, qint64 pat, c
     row->found = true;
     row->id = q->value(0).toLongLong();
     row->stockState = q->value(1).toInt();
+  } else if (!dm.rowsReadToEnd(*q)) {
+    return false;  // a broken-off reading is no "no row"
   }
   q->finish();
   return true;
