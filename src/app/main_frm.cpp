@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QScreen>
 #include <QTabBar>
@@ -177,6 +178,7 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   connect(lblReload, &TPanel::clicked, this, &TMainFrm::lblReloadClick);
   connect(pnlMin, &TPanel::clicked, this, &TMainFrm::pnlMinClick);
   connect(imgSet, &TPanel::clicked, this, &TMainFrm::imgSetClick);
+  connect(Panel1, &TPanel::clicked, this, &TMainFrm::Panel1Click);
   connect(pnlClose, &TPanel::clicked, this, &TMainFrm::pnlCloseClick);
   connect(pnlMAx, &TPanel::clicked, this, [this] {
     if (imgMax->isVisible())
@@ -320,6 +322,19 @@ void TMainFrm::imgSetClick() {
 }
 
 TSetParamFrm* TMainFrm::setParamFrm() const { return setParamFrm_; }
+
+void TMainFrm::Panel1Click() {
+  // The "☰" button offers what the top bar holds elsewhere, so it is never a dead button.
+  if (!menuMain_) {
+    menuMain_ = new QMenu(this);
+    menuMain_->addAction(QStringLiteral("体质辨识说明"), this, &TMainFrm::Image1Click);
+    menuMain_->addAction(QStringLiteral("疾病调理说明"), this, &TMainFrm::Image2Click);
+    menuMain_->addAction(QStringLiteral("设置"), this, &TMainFrm::imgSetClick);
+    menuMain_->addSeparator();
+    menuMain_->addAction(QStringLiteral("退出"), this, &TMainFrm::pnlCloseClick);
+  }
+  menuMain_->popup(Panel1->mapToGlobal(QPoint(0, Panel1->height())));
+}
 
 void TMainFrm::pnlMinClick() {
   for (QWidget* w : QApplication::topLevelWidgets())

@@ -9,6 +9,7 @@
 
 class QLabel;
 class QFrame;
+class QMenu;
 class QTabWidget;
 
 namespace tcm {
@@ -86,6 +87,7 @@ class TMainFrm : public QWidget {
   void pnlCloseClick();
   void Image1Click();
   void Image2Click();
+  void Panel1Click();
   void imgSetClick();
 
  Q_SIGNALS:
@@ -113,6 +115,7 @@ class TMainFrm : public QWidget {
   int maxTag_ = 1;
   bool shownOnce_ = false;
   bool vocabularyLoaded_ = false;
+  QPointer<QMenu> menuMain_;
 };
 
 }  // namespace tcm::ui

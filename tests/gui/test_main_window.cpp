@@ -2,6 +2,7 @@
 // windows and its two size states.
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSignalSpy>
@@ -186,4 +187,19 @@ TEST_F(MainWindow, MessageBoxClosesOnEnterAndShowsWholeAdvice) {
     main->msgBox()->pnlViewMoreClick();
   });
   main->ShowMessage(QStringLiteral("保存成功"));
+}
+
+TEST_F(MainWindow, MenuButtonOffersHelpSettingsAndExit) {
+  main->show();
+  main->Panel1Click();
+  auto* menu = main->findChild<QMenu*>();
+  ASSERT_NE(menu, nullptr);
+  QStringList captions;
+  for (QAction* a : menu->actions())
+    if (!a->isSeparator()) captions << a->text();
+  EXPECT_EQ(captions, (QStringList{"体质辨识说明", "疾病调理说明", "设置", "退出"}));
+  menu->actions().first()->trigger();
+  ASSERT_NE(main->helpFrm(), nullptr);
+  EXPECT_TRUE(main->helpFrm()->memTZ->isVisible());
+  menu->close();
 }
