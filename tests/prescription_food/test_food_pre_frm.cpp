@@ -93,7 +93,9 @@ TEST_F(FoodPreFrmTest, DietSlotOpensTheEditorThatPricesSavesAndPrints) {
   EXPECT_EQ(porridge.pnl->height(), TFoodPreFrm::kOpenHeight);
   EXPECT_TRUE(soup.chk->isChecked() && porridge.chk->isChecked() && drink.chk->isChecked());
   EXPECT_EQ(frm->lblPrice->text(), "110.8");
-  if (qEnvironmentVariableIsSet("TCM_FOOD_SHOT")) frm->grab().save(qEnvironmentVariable("TCM_FOOD_SHOT"));  // SHOT
+  // The window has grown with the porridge and drink panels.
+  const int fullHeight = frm->height();
+  EXPECT_GT(fullHeight, 3 * TFoodPreFrm::kOpenHeight);
 
   // Unticking reprices at once; so do the quantity and a dosage typed into its box.
   QTest::mouseClick(porridge.chk, Qt::LeftButton);
@@ -147,6 +149,7 @@ TEST_F(FoodPreFrmTest, DietSlotOpensTheEditorThatPricesSavesAndPrints) {
   ASSERT_EQ(openSlot(2), frm);
   EXPECT_EQ(frm->PreId, "70,72");
   EXPECT_EQ(drink.pnl->height(), 1);
+  EXPECT_EQ(frm->height(), fullHeight - TFoodPreFrm::kOpenHeight + 1);
   EXPECT_EQ(shownSlots(drink), 0);
   EXPECT_TRUE(drink.lblTitle->text().isEmpty());
   EXPECT_EQ(soup.cbb->currentText(), "2");

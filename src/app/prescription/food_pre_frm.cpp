@@ -79,6 +79,7 @@ TFoodPreFrm::TFoodPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages)
   lblPrice = new QLabel(QStringLiteral("0"), pnlBaseCenter);
   lblPrice->setObjectName(QStringLiteral("lblPrice"));
   lblPrice->setStyleSheet(QStringLiteral("color: #C0392B; font-size: 20px; font-weight: bold;"));
+  lblPrice->setMinimumWidth(160);
   pnlSave = button(QStringLiteral("保存"), QStringLiteral("pnlSave"), pnlBaseCenter);
   pnlPRT = button(QStringLiteral("打印"), QStringLiteral("pnlPRT"), pnlBaseCenter);
   foot->addWidget(lblSum);
@@ -145,6 +146,7 @@ QFrame* TFoodPreFrm::buildSection(int s) {
   for (int i = 1; i <= 15; ++i) c.cbb->addItem(QString::number(i));
   c.cbb->setCurrentIndex(5);
   c.cbb->setFixedWidth(72);
+  c.cbb->setStyleSheet(QStringLiteral("QComboBox { font-size: 15px; }"));
   head->addWidget(c.chk);
   head->addWidget(kind);
   head->addWidget(c.lblTitle, 1);
@@ -191,6 +193,14 @@ void TFoodPreFrm::FormShow() {
 void TFoodPreFrm::collapsePanels() {
   sections[FoodPrescription::Porridge].pnl->setFixedHeight(1);
   sections[FoodPrescription::Drink].pnl->setFixedHeight(1);
+  refit();
+}
+
+// The window takes the height of its panels at once, not at the next turn of the event loop.
+void TFoodPreFrm::refit() {
+  centerLayout()->invalidate();
+  pnlBaseCenter->updateGeometry();
+  layout()->activate();
 }
 
 void TFoodPreFrm::tmr1Timer() {
@@ -243,7 +253,11 @@ void TFoodPreFrm::showSection(int s) {
       slot->empty();
     }
   }
-  if (s != FoodPrescription::Soup) c.pnl->setFixedHeight(sec.placed ? kOpenHeight : 1);
+  const int height = sec.placed ? kOpenHeight : 1;
+  if (s != FoodPrescription::Soup && c.pnl->maximumHeight() != height) {
+    c.pnl->setFixedHeight(height);
+    refit();
+  }
 }
 
 void TFoodPreFrm::ClearPreItem() {

@@ -83,6 +83,7 @@ class TFoodPreFrm : public TBaseFrm {
   QFrame* buildSection(int s);
   void FormShow();
   void collapsePanels();
+  void refit();
   void showSection(int s);
 
   TMainFrm* mainFrm_;
