@@ -32,7 +32,7 @@ TEST(FoodPrescription, TotalsAndTextsOfTheTickedSections) {
          f.place(QStringLiteral("鸡汤"), QStringLiteral("1,黄芪,10,g"), priceOf);
          f.place(QStringLiteral("米粥"), QStringLiteral("2,粳米,20,g"), priceOf);
          f.setQuantity(FoodPrescription::Soup, "2");
-         f.setQuantity(FoodPrescription::Porridge, "3");
+         f.setQuantity(FoodPrescription::Porridge, " 3 ");
        },
        "60.0",
        QStringLiteral("鸡汤\r\n黄芪 10g\r\n鸡汤\r\n剂数：2剂\r\n米粥\r\n粳米,20g\r\n米粥\r\n剂数：3剂"),

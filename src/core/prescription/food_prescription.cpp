@@ -106,7 +106,7 @@ QString FoodPrescription::displayText() const {
       else
         f += QLatin1Char('|') + h.name + QLatin1Char(',') + h.dosage + h.unit;
     }
-    f += kCrLf + sec.title + kCrLf + QStringLiteral("剂数：") + sec.quantity + QStringLiteral("剂");
+    f += kCrLf + sec.title + kCrLf + QStringLiteral("剂数：") + sec.quantity.trimmed() + QStringLiteral("剂");
   }
   return f;
 }
@@ -125,7 +125,7 @@ PrintList FoodPrescription::printList(const QString& recommend, const QString& n
     TPerFood line;
     line.PreName = sec.title;
     line.FoodHer = herbItems(sec.herbs, false);
-    line.Dosage = sec.quantity;
+    line.Dosage = sec.quantity.trimmed();
     line.recommend = recommend;
     line.notRecommend = notRecommend;
     list << line;
