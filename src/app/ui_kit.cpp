@@ -32,6 +32,18 @@ void TPanel::setHoverColors(const QColor& enterBg, const QColor& enterFg, const 
     setColors(leaveBg_, leaveFg_);
 }
 
+TPanel* actionButton(const QString& caption, const QString& name, QWidget* parent) {
+  auto* b = new TPanel(caption, parent);
+  b->setObjectName(name);
+  b->setFixedSize(100, 36);
+  QFont f = b->font();
+  f.setPixelSize(16);
+  f.setBold(true);
+  b->setFont(f);
+  b->setHoverColors(QColor(0x03, 0x7C, 0x6A), Qt::white, QColor(0x07, 0xC1, 0x60), Qt::white);
+  return b;
+}
+
 void TPanel::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) Q_EMIT clicked();
   QLabel::mouseReleaseEvent(e);

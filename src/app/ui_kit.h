@@ -30,6 +30,10 @@ class TPanel : public QLabel {
   bool hover_ = false;
 };
 
+// A green action button of the small windows ("保存", "打印"): 100 × 36, bold,
+// teal under the mouse.
+TPanel* actionButton(const QString& caption, const QString& name, QWidget* parent);
+
 // A press of any mouse button on `area` hands `window` to the platform's
 // interactive move, when `enabled` allows it.
 void installTitleDrag(QWidget* area, QWidget* window, std::function<bool()> enabled = {});

@@ -23,8 +23,6 @@
 namespace tcm::ui {
 namespace {
 
-const QColor kTeal(0x03, 0x7C, 0x6A);
-const QColor kGreen(0x07, 0xC1, 0x60);
 
 // The section kinds and the object names of their controls.
 struct SectionNames {
@@ -44,18 +42,6 @@ constexpr SectionNames kNames[FoodPrescription::kSections] = {
 QPointer<TFoodPreFrm>& instance() {
   static QPointer<TFoodPreFrm> frm;
   return frm;
-}
-
-TPanel* button(const QString& caption, const QString& name, QWidget* parent) {
-  auto* b = new TPanel(caption, parent);
-  b->setObjectName(name);
-  b->setFixedSize(100, 36);
-  QFont f = b->font();
-  f.setPixelSize(16);
-  f.setBold(true);
-  b->setFont(f);
-  b->setHoverColors(kTeal, Qt::white, kGreen, Qt::white);
-  return b;
 }
 
 }  // namespace
@@ -80,8 +66,8 @@ TFoodPreFrm::TFoodPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages)
   lblPrice->setObjectName(QStringLiteral("lblPrice"));
   lblPrice->setStyleSheet(QStringLiteral("color: #C0392B; font-size: 20px; font-weight: bold;"));
   lblPrice->setMinimumWidth(160);
-  pnlSave = button(QStringLiteral("保存"), QStringLiteral("pnlSave"), pnlBaseCenter);
-  pnlPRT = button(QStringLiteral("打印"), QStringLiteral("pnlPRT"), pnlBaseCenter);
+  pnlSave = actionButton(QStringLiteral("保存"), QStringLiteral("pnlSave"), pnlBaseCenter);
+  pnlPRT = actionButton(QStringLiteral("打印"), QStringLiteral("pnlPRT"), pnlBaseCenter);
   foot->addWidget(lblSum);
   foot->addWidget(lblPrice);
   foot->addStretch(1);

@@ -21,8 +21,6 @@
 namespace tcm::ui {
 namespace {
 
-const QColor kTeal(0x03, 0x7C, 0x6A);
-const QColor kGreen(0x07, 0xC1, 0x60);
 
 constexpr int kSlotWidth = 200;
 constexpr int kSlotHeight = 40;
@@ -31,18 +29,6 @@ constexpr int kDosageLeft = 90;  // the dosage box's place in its slot
 QPointer<TPreFrm>& instance() {
   static QPointer<TPreFrm> frm;
   return frm;
-}
-
-TPanel* button(const QString& caption, const QString& name, QWidget* parent) {
-  auto* b = new TPanel(caption, parent);
-  b->setObjectName(name);
-  b->setFixedSize(100, 36);
-  QFont f = b->font();
-  f.setPixelSize(16);
-  f.setBold(true);
-  b->setFont(f);
-  b->setHoverColors(kTeal, Qt::white, kGreen, Qt::white);
-  return b;
 }
 
 }  // namespace
@@ -146,8 +132,8 @@ TPreFrm::TPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages)
   lblPrice->setObjectName(QStringLiteral("lblPrice"));
   lblPrice->setStyleSheet(QStringLiteral("color: #C0392B; font-size: 20px; font-weight: bold;"));
   lblPrice->setMinimumWidth(200);  // room for any total without waiting for a relayout
-  pnlSave = button(QStringLiteral("保存"), QStringLiteral("pnlSave"), pnlBaseCenter);
-  pnlPRT = button(QStringLiteral("打印"), QStringLiteral("pnlPRT"), pnlBaseCenter);
+  pnlSave = actionButton(QStringLiteral("保存"), QStringLiteral("pnlSave"), pnlBaseCenter);
+  pnlPRT = actionButton(QStringLiteral("打印"), QStringLiteral("pnlPRT"), pnlBaseCenter);
   foot->addWidget(lblSum);
   foot->addWidget(lblPrice);
   foot->addStretch(1);

@@ -186,6 +186,7 @@ FoodLoadResult loadFoodPrescriptions(TDMServer& dm, const QString& preIds, QList
   while (q->next())
     found.insert(q->value(0).toLongLong(),
                  KnowledgePrescription{q->value(0).toString(), q->value(1).toString(), q->value(2).toString()});
+  if (!dm.rowsReadToEnd(*q)) return FoodLoadResult::QueryFailed;  // never part of the prescriptions
   q->finish();
   // In the order of the list: the slot order of the result panel.
   for (qint64 id : ids)
