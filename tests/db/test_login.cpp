@@ -48,7 +48,7 @@ TEST_P(Login, WrongPasswordBlanksAndQuotesDoNotMatch) {
   EXPECT_EQ(service.attempt(" 13800000001", "731526", &state), LoginResult::NoMatch);
   EXPECT_EQ(service.attempt("' or '1'='1", "' or '1'='1", &state), LoginResult::NoMatch);
   // Characters GBK lacks are not dropped into the demo password.
-  for (const QString pwd : {QStringLiteral("731526😀"), QStringLiteral("7315😀26"), QStringLiteral("731526ë"),
+  for (const QString& pwd : {QStringLiteral("731526😀"), QStringLiteral("7315😀26"), QStringLiteral("731526ë"),
                             QStringLiteral("731526\u202E")})
     EXPECT_EQ(service.attempt("13800000001", pwd, &state), LoginResult::NoMatch) << pwd.toStdString();
   EXPECT_FALSE(state.loggedIn());
