@@ -1,6 +1,8 @@
 #include "ui_kit.h"
 
 #include <QEnterEvent>
+#include <QPainter>
+#include <QHBoxLayout>
 #include <QFontDatabase>
 #include <QMouseEvent>
 #include <QWindow>
@@ -30,6 +32,56 @@ void TPanel::setHoverColors(const QColor& enterBg, const QColor& enterFg, const 
     setColors(enterBg_, enterFg_);
   else
     setColors(leaveBg_, leaveFg_);
+}
+
+namespace {
+
+QPixmap closePicture() {
+  QPixmap pm(14, 14);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(Qt::white, 1.8, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(2, 2), QPointF(12, 12));
+  p.drawLine(QPointF(12, 2), QPointF(2, 12));
+  return pm;
+}
+
+}  // namespace
+
+TitleStrip buildTitleStrip(QWidget* window, const QString& caption, const QString& closeName) {
+  const QColor frame(0x03, 0x7C, 0x6A);
+  TitleStrip t;
+  t.panel = new QFrame(window);
+  t.panel->setObjectName(QStringLiteral("pnlTitle"));
+  t.panel->setFixedHeight(35);
+  t.panel->setStyleSheet(QStringLiteral("#pnlTitle { background: #037C6A; }"));
+  auto* row = new QHBoxLayout(t.panel);
+  row->setContentsMargins(14, 0, 6, 0);
+  t.caption = new QLabel(caption, t.panel);
+  t.caption->setObjectName(QStringLiteral("lblTitle"));
+  t.caption->setStyleSheet(QStringLiteral("color: white; font-weight: bold; font-size: 15px; background: transparent;"));
+  t.close = new TPanel(QString(), t.panel);
+  t.close->setObjectName(closeName);
+  t.close->setPixmap(closePicture());
+  t.close->setFixedSize(28, 28);
+  t.close->setToolTip(QStringLiteral("关闭"));
+  t.close->setHoverColors(QColor(0xFF, 0x00, 0x00), Qt::white, frame, Qt::white);
+  row->addWidget(t.caption);
+  row->addStretch(1);
+  row->addWidget(t.close);
+  installTitleDrag(t.panel, window);
+  return t;
+}
+
+void showCentredOver(QWidget* window, const QWidget* other) {
+  if (other) {
+    const QRect frame = other->window()->frameGeometry();
+    window->move(frame.left() + (frame.width() - window->width()) / 2, frame.top() + (frame.height() - window->height()) / 2);
+  }
+  window->show();
+  window->raise();
+  window->activateWindow();
 }
 
 TPanel* actionButton(const QString& caption, const QString& name, QWidget* parent) {

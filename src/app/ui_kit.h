@@ -1,6 +1,7 @@
 #pragma once
 // Small pieces the borderless windows are built from.
 #include <QColor>
+#include <QFrame>
 #include <QLabel>
 #include <functional>
 
@@ -33,6 +34,18 @@ class TPanel : public QLabel {
 // A green action button of the small windows ("保存", "打印"): 100 × 36, bold,
 // teal under the mouse.
 TPanel* actionButton(const QString& caption, const QString& name, QWidget* parent);
+
+// The title strip of the borderless windows that draw their own: the caption
+// on the left, the close picture ("关闭") on the right, and the title drag.
+struct TitleStrip {
+  QFrame* panel = nullptr;
+  QLabel* caption = nullptr;
+  TPanel* close = nullptr;
+};
+TitleStrip buildTitleStrip(QWidget* window, const QString& caption, const QString& closeName);
+
+// Shows `window` centred on the window of `other` (where it stands when null), in front and active.
+void showCentredOver(QWidget* window, const QWidget* other);
 
 // A press of any mouse button on `area` hands `window` to the platform's
 // interactive move, when `enabled` allows it.

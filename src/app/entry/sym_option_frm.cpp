@@ -20,7 +20,6 @@ namespace tcm::ui {
 namespace {
 
 const QColor kFrameColor(0x03, 0x7C, 0x6A);
-constexpr int kTitleHeight = 35;
 constexpr int kFloatingWidth = 800;
 constexpr int kFloatingHeight = 500;
 constexpr int kBorder = 2;
@@ -30,17 +29,6 @@ constexpr int kHeadingHeight = 26;
 const QString kLoadingCaption = QStringLiteral("  正在读取【问诊】数据");
 const QString kGenderConflict = QStringLiteral("性别与症状矛盾，不能添加");
 const QString kDiseaseCaption = QStringLiteral("选择症状");
-
-QPixmap closeIcon() {
-  QPixmap pm(14, 14);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(Qt::white, 1.8, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(QPointF(2, 2), QPointF(12, 12));
-  p.drawLine(QPointF(12, 2), QPointF(2, 12));
-  return pm;
-}
 
 bool isCountedCategory(const QString& classId) {
   return classId == QLatin1String("0") || classId == QLatin1String("5") || classId == QLatin1String("6");
@@ -58,26 +46,11 @@ TSymOptionFrm::TSymOptionFrm(SymOptionHost& host, QWidget* parent, Mode mode) : 
   root->setContentsMargins(0, 0, 0, 0);
   root->setSpacing(0);
 
-  pnlTitle = new QFrame(this);
-  pnlTitle->setObjectName(QStringLiteral("pnlTitle"));
-  pnlTitle->setFixedHeight(kTitleHeight);
-  pnlTitle->setStyleSheet(QStringLiteral("#pnlTitle { background: #037C6A; }"));
-  auto* titleRow = new QHBoxLayout(pnlTitle);
-  titleRow->setContentsMargins(14, 0, 6, 0);
-  lblTitle = new QLabel(kDiseaseCaption, pnlTitle);
-  lblTitle->setObjectName(QStringLiteral("lblTitle"));
-  lblTitle->setStyleSheet(QStringLiteral("color: white; font-weight: bold; font-size: 15px; background: transparent;"));
-  img1 = new TPanel(QString(), pnlTitle);
-  img1->setObjectName(QStringLiteral("img1"));
-  img1->setPixmap(closeIcon());
-  img1->setFixedSize(28, 28);
-  img1->setToolTip(QStringLiteral("关闭"));
-  img1->setHoverColors(QColor(0xFF, 0x00, 0x00), Qt::white, kFrameColor, Qt::white);
-  titleRow->addWidget(lblTitle);
-  titleRow->addStretch(1);
-  titleRow->addWidget(img1);
+  const TitleStrip title = buildTitleStrip(this, kDiseaseCaption, QStringLiteral("img1"));
+  pnlTitle = title.panel;
+  lblTitle = title.caption;
+  img1 = title.close;
   connect(img1, &TPanel::clicked, this, &TSymOptionFrm::img1Click);
-  installTitleDrag(pnlTitle, this);
   pnlTitle->hide();
   root->addWidget(pnlTitle);
 
@@ -127,15 +100,7 @@ void TSymOptionFrm::makeFloating() {
   pnlTitle->show();
 }
 
-void TSymOptionFrm::showCenteredOver(const QWidget* other) {
-  if (other) {
-    const QRect frame = other->window()->frameGeometry();
-    move(frame.left() + (frame.width() - width()) / 2, frame.top() + (frame.height() - height()) / 2);
-  }
-  show();
-  raise();
-  activateWindow();
-}
+void TSymOptionFrm::showCenteredOver(const QWidget* other) { showCentredOver(this, other); }
 
 void TSymOptionFrm::paintEvent(QPaintEvent* e) {
   QPainter p(this);

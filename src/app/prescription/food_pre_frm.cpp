@@ -51,9 +51,6 @@ TFoodPreFrm::TFoodPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages)
   setObjectName(QStringLiteral("FoodPreFrm"));
   setWindowTitle(QStringLiteral("治疗方剂"));
   imgClose = pnlBaseClose;
-  QFont base = font();
-  if (!uiFontFamily().isEmpty()) base.setFamily(uiFontFamily());
-  setFont(base);
 
   centerLayout()->setContentsMargins(16, 10, 16, 14);
   centerLayout()->setSpacing(6);

@@ -92,9 +92,6 @@ TPreFrm::TPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages)
   setObjectName(QStringLiteral("PreFrm"));
   setWindowTitle(QStringLiteral("治疗方剂"));
   imgClose = pnlBaseClose;
-  QFont base = font();
-  if (!uiFontFamily().isEmpty()) base.setFamily(uiFontFamily());
-  setFont(base);
 
   auto* head = new QHBoxLayout;
   lblPre = new QLabel(QStringLiteral("方剂："), pnlBaseCenter);

@@ -28,7 +28,6 @@ namespace {
 const QColor kFrameColor(0x03, 0x7C, 0x6A);
 const QColor kButtonHover(0x02, 0x5E, 0x51);
 constexpr int kBorder = 2;
-constexpr int kTitleHeight = 35;
 constexpr int kHerbRows = 15;
 constexpr int kHerbRowHeight = 20;
 
@@ -37,18 +36,7 @@ const QString kBoxStyle = QStringLiteral(
     " lineedit-password-character: 42; }"
     "QLineEdit:focus { border-color: #037C6A; }");
 
-QPixmap closePicture() {
-  QPixmap pm(14, 14);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(Qt::white, 1.8, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(QPointF(2, 2), QPointF(12, 12));
-  p.drawLine(QPointF(12, 2), QPointF(2, 12));
-  return pm;
-}
-
-TPanel* actionButton(const QString& caption, QWidget* parent, const QString& name) {
+TPanel* saveButton(const QString& caption, QWidget* parent, const QString& name) {
   auto* b = new TPanel(caption, parent);
   b->setObjectName(name);
   b->setFixedSize(110, 34);
@@ -128,26 +116,11 @@ TSetParamFrm::TSetParamFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   root->setContentsMargins(kBorder, 0, kBorder, kBorder);
   root->setSpacing(0);
 
-  pnlTitle = new QFrame(this);
-  pnlTitle->setObjectName(QStringLiteral("pnlTitle"));
-  pnlTitle->setFixedHeight(kTitleHeight);
-  pnlTitle->setStyleSheet(QStringLiteral("#pnlTitle { background: #037C6A; }"));
-  auto* titleRow = new QHBoxLayout(pnlTitle);
-  titleRow->setContentsMargins(14, 0, 6, 0);
-  lblTitle = new QLabel(QStringLiteral("设置"), pnlTitle);
-  lblTitle->setObjectName(QStringLiteral("lblTitle"));
-  lblTitle->setStyleSheet(QStringLiteral("color: white; font-weight: bold; font-size: 15px; background: transparent;"));
-  imgClose = new TPanel(QString(), pnlTitle);
-  imgClose->setObjectName(QStringLiteral("imgClose"));
-  imgClose->setPixmap(closePicture());
-  imgClose->setFixedSize(28, 28);
-  imgClose->setToolTip(QStringLiteral("关闭"));
-  imgClose->setHoverColors(QColor(0xFF, 0x00, 0x00), Qt::white, kFrameColor, Qt::white);
-  titleRow->addWidget(lblTitle);
-  titleRow->addStretch(1);
-  titleRow->addWidget(imgClose);
+  const TitleStrip title = buildTitleStrip(this, QStringLiteral("设置"), QStringLiteral("imgClose"));
+  pnlTitle = title.panel;
+  lblTitle = title.caption;
+  imgClose = title.close;
   root->addWidget(pnlTitle);
-  installTitleDrag(pnlTitle, this);
 
   pgcSet = new QTabWidget(this);
   pgcSet->setObjectName(QStringLiteral("pgcSet"));
@@ -182,7 +155,7 @@ QWidget* TSetParamFrm::buildPasswordTab() {
   for (QLineEdit* e : {edtPwd_old, edtPwd_new}) e->setEchoMode(QLineEdit::Password);
   f->addRow(caption(QStringLiteral("旧密码"), page), edtPwd_old);
   f->addRow(caption(QStringLiteral("新密码"), page), edtPwd_new);
-  pnl2 = actionButton(QStringLiteral("保存"), page, QStringLiteral("pnl2"));
+  pnl2 = saveButton(QStringLiteral("保存"), page, QStringLiteral("pnl2"));
   f->addRow(QString(), pnl2);
   auto* outer = new QVBoxLayout(page);
   outer->setContentsMargins(0, 50, 0, 0);
@@ -208,7 +181,7 @@ QWidget* TSetParamFrm::buildShopTab() {
   f->addRow(caption(QStringLiteral("地址"), page), edtAddress);
   f->addRow(caption(QStringLiteral("联系人"), page), edtContactName);
   f->addRow(caption(QStringLiteral("电话"), page), edtTel);
-  pnl6 = actionButton(QStringLiteral("保存"), page, QStringLiteral("pnl6"));
+  pnl6 = saveButton(QStringLiteral("保存"), page, QStringLiteral("pnl6"));
   f->addRow(QString(), pnl6);
   imgBusinessLicense = new QLabel(page);
   imgBusinessLicense->setObjectName(QStringLiteral("imgBusinessLicense"));
@@ -243,7 +216,7 @@ QWidget* TSetParamFrm::buildHerbTab() {
   f->addRow(caption(QStringLiteral("中药名"), page), edtHerName);
   f->addRow(caption(QStringLiteral("售价"), page), edtPrice);
   f->addRow(caption(QStringLiteral("库存(克)"), page), edtStock);
-  pnl10 = actionButton(QStringLiteral("保存"), page, QStringLiteral("pnl10"));
+  pnl10 = saveButton(QStringLiteral("保存"), page, QStringLiteral("pnl10"));
   f->addRow(QString(), pnl10);
   auto* outer = new QHBoxLayout(page);
   outer->setContentsMargins(12, 12, 12, 12);
@@ -296,15 +269,7 @@ QWidget* TSetParamFrm::buildHerbTab() {
   return page;
 }
 
-void TSetParamFrm::showCenteredOver(const QWidget* other) {
-  if (other) {
-    const QRect frame = other->window()->frameGeometry();
-    move(frame.left() + (frame.width() - width()) / 2, frame.top() + (frame.height() - height()) / 2);
-  }
-  show();
-  raise();
-  activateWindow();
-}
+void TSetParamFrm::showCenteredOver(const QWidget* other) { showCentredOver(this, other); }
 
 void TSetParamFrm::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);

@@ -61,13 +61,12 @@ LoadResult LoadData(TDMServer& dm) {
     return LoadResult::RowsFailed;
   }
   const int maxId = hasMax ? max->value(0).toInt() : 0;
-  dm.setKnowledge(std::make_shared<KnowledgeTable>(maxId));
   QSqlQuery* rows = dm.GetDB(Sql(QString::fromLatin1(kKnowledgeRowsQuery)), true);
-  if (!rows) return LoadResult::RowsFailed;
   auto table = std::make_shared<KnowledgeTable>(maxId);
-  if (!LoadDisease(*rows, *table)) {
-    // Never a partly loaded table: the failure is reported and the table stays empty.
-    (void)dm.rowsReadToEnd(*rows);
+  if (!rows || !LoadDisease(*rows, *table)) {
+    // Never a partly loaded table: the failure is reported and an empty table is current.
+    if (rows) (void)dm.rowsReadToEnd(*rows);
+    dm.setKnowledge(std::make_shared<KnowledgeTable>(maxId));
     return LoadResult::RowsFailed;
   }
   rows->finish();
