@@ -56,23 +56,12 @@ TFoodPreFrm::TFoodPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages)
   centerLayout()->setSpacing(6);
   for (int s = 0; s < FoodPrescription::kSections; ++s) centerLayout()->addWidget(buildSection(s));
 
-  auto* foot = new QHBoxLayout;
-  auto* lblSum = new QLabel(QStringLiteral("合计："), pnlBaseCenter);
-  lblSum->setStyleSheet(QStringLiteral("font-size: 16px;"));
-  lblPrice = new QLabel(QStringLiteral("0"), pnlBaseCenter);
-  lblPrice->setObjectName(QStringLiteral("lblPrice"));
-  lblPrice->setStyleSheet(QStringLiteral("color: #C0392B; font-size: 20px; font-weight: bold;"));
-  lblPrice->setMinimumWidth(160);
-  pnlSave = actionButton(QStringLiteral("保存"), QStringLiteral("pnlSave"), pnlBaseCenter);
-  pnlPRT = actionButton(QStringLiteral("打印"), QStringLiteral("pnlPRT"), pnlBaseCenter);
-  foot->addWidget(lblSum);
-  foot->addWidget(lblPrice);
-  foot->addStretch(1);
-  foot->addWidget(pnlSave);
-  foot->addSpacing(12);
-  foot->addWidget(pnlPRT);
+  const PrescriptionFoot foot = buildPrescriptionFoot(pnlBaseCenter);
+  lblPrice = foot.lblPrice;
+  pnlSave = foot.pnlSave;
+  pnlPRT = foot.pnlPRT;
   centerLayout()->addSpacing(4);
-  centerLayout()->addLayout(foot);
+  centerLayout()->addLayout(foot.layout);
   // The window follows its panels as the porridge and drink sections open and close.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 

@@ -33,6 +33,26 @@ QPointer<TPreFrm>& instance() {
 
 }  // namespace
 
+PrescriptionFoot buildPrescriptionFoot(QWidget* parent) {
+  PrescriptionFoot f;
+  f.layout = new QHBoxLayout;
+  auto* lblSum = new QLabel(QStringLiteral("合计："), parent);
+  lblSum->setStyleSheet(QStringLiteral("font-size: 16px;"));
+  f.lblPrice = new QLabel(QStringLiteral("0"), parent);
+  f.lblPrice->setObjectName(QStringLiteral("lblPrice"));
+  f.lblPrice->setStyleSheet(QStringLiteral("color: #C0392B; font-size: 20px; font-weight: bold;"));
+  f.lblPrice->setMinimumWidth(200);  // room for any total without waiting for a relayout
+  f.pnlSave = actionButton(QStringLiteral("保存"), QStringLiteral("pnlSave"), parent);
+  f.pnlPRT = actionButton(QStringLiteral("打印"), QStringLiteral("pnlPRT"), parent);
+  f.layout->addWidget(lblSum);
+  f.layout->addWidget(f.lblPrice);
+  f.layout->addStretch(1);
+  f.layout->addWidget(f.pnlSave);
+  f.layout->addSpacing(12);
+  f.layout->addWidget(f.pnlPRT);
+  return f;
+}
+
 TPreHerFra::TPreHerFra(QWidget* parent) : QFrame(parent) {
   setFixedSize(kSlotWidth, kSlotHeight);
   QSizePolicy keep = sizePolicy();
@@ -122,23 +142,12 @@ TPreFrm::TPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages)
   }
   centerLayout()->addLayout(grid);
 
-  auto* foot = new QHBoxLayout;
-  auto* lblSum = new QLabel(QStringLiteral("合计："), pnlBaseCenter);
-  lblSum->setStyleSheet(QStringLiteral("font-size: 16px;"));
-  lblPrice = new QLabel(QStringLiteral("0"), pnlBaseCenter);
-  lblPrice->setObjectName(QStringLiteral("lblPrice"));
-  lblPrice->setStyleSheet(QStringLiteral("color: #C0392B; font-size: 20px; font-weight: bold;"));
-  lblPrice->setMinimumWidth(200);  // room for any total without waiting for a relayout
-  pnlSave = actionButton(QStringLiteral("保存"), QStringLiteral("pnlSave"), pnlBaseCenter);
-  pnlPRT = actionButton(QStringLiteral("打印"), QStringLiteral("pnlPRT"), pnlBaseCenter);
-  foot->addWidget(lblSum);
-  foot->addWidget(lblPrice);
-  foot->addStretch(1);
-  foot->addWidget(pnlSave);
-  foot->addSpacing(12);
-  foot->addWidget(pnlPRT);
+  const PrescriptionFoot foot = buildPrescriptionFoot(pnlBaseCenter);
+  lblPrice = foot.lblPrice;
+  pnlSave = foot.pnlSave;
+  pnlPRT = foot.pnlPRT;
   centerLayout()->addSpacing(6);
-  centerLayout()->addLayout(foot);
+  centerLayout()->addLayout(foot.layout);
   centerLayout()->setContentsMargins(16, 12, 16, 14);
   setFixedSize(sizeHint());
 

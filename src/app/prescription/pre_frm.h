@@ -10,6 +10,7 @@
 #include "prescription/herb_prescription.h"
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 
@@ -47,6 +48,15 @@ class TPreHerFra : public QFrame {
  Q_SIGNALS:
   void dosageChanged(TPreHerFra* slot);
 };
+
+// The foot row both editors share: "合计：" with the total, then "保存" and "打印".
+struct PrescriptionFoot {
+  QHBoxLayout* layout = nullptr;
+  QLabel* lblPrice = nullptr;
+  TPanel* pnlSave = nullptr;
+  TPanel* pnlPRT = nullptr;
+};
+PrescriptionFoot buildPrescriptionFoot(QWidget* parent);
 
 class TPreFrm : public TBaseFrm {
   Q_OBJECT
