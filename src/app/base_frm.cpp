@@ -1,5 +1,7 @@
 #include "base_frm.h"
 
+#include <algorithm>
+
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -63,9 +65,19 @@ TBaseFrm::TBaseFrm(const QString& title, QWidget* parent, int titleHeight, const
 void TBaseFrm::pnlBaseCloseClick() { close(); }
 
 void TBaseFrm::centerOver(const QWidget* other) {
-  QRect area = other && other->isVisible() ? other->frameGeometry()
-                                           : QGuiApplication::primaryScreen()->availableGeometry();
+  const QRect area = other && other->isVisible() ? other->frameGeometry()
+                                                 : QGuiApplication::primaryScreen()->availableGeometry();
   move(area.center() - QPoint(width() / 2, height() / 2));
+  keepInsideScreen();
+}
+
+void TBaseFrm::keepInsideScreen() {
+  // Never past the screen's work area: the buttons at the bottom stay reachable.
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  QPoint at = pos();
+  at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - width())));
+  at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() + 1 - height())));
+  if (at != pos()) move(at);
 }
 
 }  // namespace tcm::ui

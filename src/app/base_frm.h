@@ -26,6 +26,8 @@ class TBaseFrm : public QDialog {
   QVBoxLayout* centerLayout() const { return centerLayout_; }
   // Places the window centred over `other` (or the screen when null).
   void centerOver(const QWidget* other);
+  // Moves the window back inside the screen's work area when it grew past it.
+  void keepInsideScreen();
 
  public Q_SLOTS:
   void pnlBaseCloseClick();

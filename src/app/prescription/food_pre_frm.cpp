@@ -173,6 +173,7 @@ void TFoodPreFrm::refit() {
   centerLayout()->invalidate();
   pnlBaseCenter->updateGeometry();
   layout()->activate();
+  keepInsideScreen();
 }
 
 void TFoodPreFrm::tmr1Timer() {

@@ -27,7 +27,7 @@ class TPreHerFra;
 class TFoodPreFrm : public TBaseFrm {
   Q_OBJECT
  public:
-  static constexpr int kOpenHeight = 210;  // a porridge or drink panel holding a prescription
+  static constexpr int kOpenHeight = 184;  // a section holding a prescription: its head and three rows of slots
 
   TFoodPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages);
 
