@@ -1,0 +1,139 @@
+#include "customer/customer_record.h"
+
+#include <QSqlQuery>
+
+#include "crypto/aes_hex.h"
+#include "crypto/gbk.h"
+#include "data/gateway.h"
+#include "entry/selected_set.h"
+
+namespace tcm {
+namespace {
+
+constexpr int kNameMax = 15;
+constexpr int kTelMax = 11;
+constexpr int kAgeMax = 99;
+
+// A whole number with an optional sign, nothing else; nullopt otherwise.
+std::optional<int> wholeNumber(const QString& text) {
+  bool ok = false;
+  const int value = text.toInt(&ok);
+  if (!ok) return std::nullopt;
+  return value;
+}
+
+QDate registrationDate(const QVariant& stored) {
+  if (stored.userType() == QMetaType::QDateTime) return stored.toDateTime().date();
+  if (stored.userType() == QMetaType::QDate) return stored.toDate();
+  return QDate::fromString(stored.toString().left(10), Qt::ISODate);
+}
+
+}  // namespace
+
+QList<CustomerRow> searchCustomers(TDMServer& dm, const QString& shopId, const CustomerTextFilter& filter, int limit,
+                                   const QDate& today) {
+  QList<CustomerRow> rows;
+  if (limit <= 0) return rows;
+  const QString head = QStringLiteral("select PatId,Name,Gender,Age,Tel,Address,wrdate from pat where shopId=? and ");
+  const QString tail = QStringLiteral(" order by PatId limit ?");
+  Sql sql;
+  switch (filter.kind) {
+    case CustomerTextFilter::Kind::Ignored:
+      return rows;
+    case CustomerTextFilter::Kind::Name:
+      sql = Sql(head + QStringLiteral("Name like ? escape '\\'") + tail,
+                {shopId.toLongLong(), likeContains(filter.name), limit});
+      break;
+    case CustomerTextFilter::Kind::TelEnding:
+      if (!filter.tel1) return rows;
+      sql = Sql(head + QStringLiteral("tel1=?") + tail, {shopId.toLongLong(), *filter.tel1, limit});
+      break;
+  }
+  QSqlQuery* q = dm.GetDB(sql, true);
+  if (!q) return rows;
+  while (q->next()) {
+    CustomerRow r;
+    r.patId = q->value(0).toString();
+    r.name = q->value(1).toString();
+    r.gender = q->value(2).toString();
+    r.age = CalaAge(q->value(3).toString(), registrationDate(q->value(6)), today);
+    r.tel = decryptForDisplay(q->value(4).toString());
+    r.address = decryptForDisplay(q->value(5).toString());
+    rows << r;
+  }
+  if (!dm.rowsReadToEnd(*q)) return {};
+  q->finish();
+  return rows;
+}
+
+std::optional<QList<CustomerRow>> searchCustomerDetails(TDMServer& dm, const QString& shopId, const QString& typed,
+                                                        const QDate& today) {
+  const CustomerTextFilter filter = customerTextFilter(typed);
+  if (filter.kind == CustomerTextFilter::Kind::Ignored) return std::nullopt;
+  return searchCustomers(dm, shopId, filter, kCustomerDetailRows, today);
+}
+
+QString customerFormError(const CustomerForm& form) {
+  const QString name = form.name.trimmed();
+  if (name.isEmpty()) return QStringLiteral("姓名没有填写");
+  if (name.size() > kNameMax) return QStringLiteral("姓名字数太长");
+  const QString age = form.age.trimmed();
+  if (age.isEmpty()) return QStringLiteral("年龄没有填写");
+  const std::optional<int> years = wholeNumber(age);
+  if (!years) return QStringLiteral("年龄只能为数字");
+  if (*years < 0 || *years > kAgeMax) return QStringLiteral("年龄太大");
+  const QString tel = form.tel.trimmed();
+  if (tel.isEmpty()) return QStringLiteral("电话没有填写");
+  if (tel.size() > kTelMax) return QStringLiteral("电话不能多于11位");
+  if (!phoneEnding(tel)) return QStringLiteral("电话只能为数字");
+  QString problem = storableTextError(QStringLiteral("电话"), tel);
+  if (problem.isEmpty()) problem = storableTextError(QStringLiteral("地址"), form.address.trimmed());
+  return problem;
+}
+
+CustomerSave saveCustomer(TDMServer& dm, const QString& shopId, const QString& editedId, const CustomerForm& form,
+                          const QDate& today) {
+  CustomerSave result;
+  result.message = customerFormError(form);
+  if (!result.message.isEmpty()) return result;
+
+  CustomerForm stored;
+  stored.name = form.name.trimmed();
+  stored.gender = form.gender.trimmed();
+  stored.age = QString::number(*wholeNumber(form.age.trimmed()));
+  stored.tel = form.tel.trimmed();
+  stored.address = form.address.trimmed();
+  const qint64 tel1 = *phoneEnding(stored.tel);
+  const std::optional<QString> tel = encryptText(stored.tel);
+  const std::optional<QString> address = encryptText(stored.address);
+  result.message = QStringLiteral("保存失败");
+  if (!tel || !address) return result;  // refused above already; never store a shortened value
+
+  const qint64 shop = shopId.toLongLong();
+  if (!editedId.isEmpty()) {
+    bool idOk = false;
+    const qint64 id = editedId.toLongLong(&idOk);
+    if (!idOk || id <= 0) return result;
+    if (!dm.ExecSql(Sql(QStringLiteral("update pat set Name=?,Gender=?,Age=?,Tel=?,tel1=?,Address=? "
+                                       "where PatId=? and shopId=?"),
+                        {stored.name, stored.gender, stored.age, *tel, tel1, *address, id, shop}),
+                    true))
+      return result;
+    result.patId = QString::number(id);
+  } else {
+    const std::optional<qint64> id = dm.InsertAndGetId(
+        Sql(QStringLiteral("insert into pat(shopId,Name,Gender,Age,Tel,tel1,Address,wrDate) values(?,?,?,?,?,?,?,?)"),
+            {shop, stored.name, stored.gender, stored.age, *tel, tel1, *address,
+             today.toString(QStringLiteral("yyyy-MM-dd"))}),
+        QStringLiteral("PatId"), true);
+    if (!id) return result;
+    result.patId = QString::number(*id);
+    result.inserted = true;
+  }
+  result.ok = true;
+  result.message = QStringLiteral("保存成功");
+  result.stored = stored;
+  return result;
+}
+
+}  // namespace tcm
