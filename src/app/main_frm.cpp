@@ -203,8 +203,6 @@ void TMainFrm::showEvent(QShowEvent* e) {
 void TMainFrm::Init() {
   LstAliases.clear();
   LstHerbPrice.clear();
-  Gender = QStringLiteral("1");
-  PatId.clear();
   SelSymCount = 0;
   const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
   setGeometry(work.x(), work.y(), work.width(), work.height());

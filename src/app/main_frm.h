@@ -63,8 +63,6 @@ class TMainFrm : public QWidget {
   // The in-memory lists kept for the life of the process.
   AliasList LstAliases;
   AliasList LstHerbPrice;
-  QString Gender = QStringLiteral("1");
-  QString PatId;
   int SelSymCount = 0;
 
   // Size state: 1 full, 0 reduced (the window's tag); 1 full, 2 reduced (pnlMAx's tag).

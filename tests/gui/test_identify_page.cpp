@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include "data/knowledge_loader.h"
+#include "customer/customer_strip.h"
 #include "entry/identify_page.h"
 #include "entry/sel_sym_fra.h"
 #include "entry/sym_option_frm.h"
@@ -169,24 +170,24 @@ TEST_F(IdentifyPage, ChipMenuRemovalClearAndStoredForm) {
   Q_EMIT page->chips(Category::Symptom)[0]->deleteRequested(page->chips(Category::Symptom)[0]);
   EXPECT_EQ(chipNames(Category::Symptom), (QStringList{QStringLiteral("乏力"), QStringLiteral("气短")}));
   EXPECT_EQ(page->result->lblSyn->text(), before);
-  QTest::mouseClick(page->pnlClear, Qt::LeftButton);
+  QTest::mouseClick(page->customer->pnlClear, Qt::LeftButton);
   for (Category c : {Category::Symptom, Category::Tongue, Category::Pulse, Category::Disease})
     EXPECT_TRUE(page->chips(c).isEmpty());
   EXPECT_TRUE(page->result->lblSyn->text().isEmpty());
-  EXPECT_EQ(page->PatId, "0");
-  EXPECT_TRUE(page->MZNO.isEmpty());
+  EXPECT_EQ(page->customer->PatId, "0");
+  EXPECT_TRUE(page->customer->MZNO.isEmpty());
 }
 
 TEST_F(IdentifyPage, GenderAndAgeDriveTheGynaecologyTab) {
   EXPECT_EQ(page->Gender, "1");
-  page->edtGender->setCurrentText(QStringLiteral("女"));
-  page->edtAge->setText("10");
+  page->customer->edtGender->setCurrentText(QStringLiteral("女"));
+  page->customer->edtAge->setText("10");
   EXPECT_FALSE(page->gynecologyTabShown());
   EXPECT_EQ(page->Gender, "2");
-  page->edtAge->setText("11");
+  page->customer->edtAge->setText("11");
   EXPECT_TRUE(page->gynecologyTabShown());
   EXPECT_EQ(page->pgSym->currentIndex(), 0);
-  page->edtGender->setCurrentText(QStringLiteral("男"));
+  page->customer->edtGender->setCurrentText(QStringLiteral("男"));
   EXPECT_FALSE(page->gynecologyTabShown());
   EXPECT_EQ(page->Gender, "1");
 }
@@ -199,8 +200,8 @@ TEST_F(IdentifyPage, OddSearchTextNeverBreaksTheScreen) {
     box->setText(text);
     box->clear();
   }
-  page->edtPatName->setFocus();
-  QTest::keyClicks(page->edtPatName, "%_'");
+  page->customer->edtPatName->setFocus();
+  QTest::keyClicks(page->customer->edtPatName, "%_'");
   EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(",").toStdString();
   EXPECT_TRUE(page->chips(Category::Symptom).isEmpty());
 }
@@ -266,26 +267,26 @@ TEST_F(IdentifyPage, AnsweringTheFirstInquiryPage) {
 
 TEST_F(IdentifyPage, PickingACustomerKeepsTheFindingsAndMakesAVisitNumber) {
   pick("xj", QStringLiteral("心悸"));
-  page->edtPatName->setFocus();
-  page->edtPatName->insert(QStringLiteral("王"));
-  ASSERT_TRUE(page->pnlLst->isVisible());
-  ASSERT_NE(page->sgPat->item(0, 1), nullptr);
+  page->customer->edtPatName->setFocus();
+  page->customer->edtPatName->insert(QStringLiteral("王"));
+  ASSERT_TRUE(page->customer->pnlLst->isVisible());
+  ASSERT_NE(page->customer->sgPat->item(0, 1), nullptr);
   // Only matches are listed; no stale row stays behind.
-  page->edtPatName->setText(QStringLiteral("无此客户"));
-  EXPECT_EQ(page->sgPat->item(0, 1), nullptr);
-  page->edtPatName->setText(QStringLiteral("王"));
-  page->sgPatDblClick(0);
-  EXPECT_FALSE(page->pnlLst->isVisible());
-  EXPECT_TRUE(page->edtPatName->text().startsWith(QStringLiteral("王")));
-  EXPECT_FALSE(page->PatId.isEmpty());
-  EXPECT_EQ(page->MZNO.size(), 19);
-  EXPECT_TRUE(page->MZNO.startsWith(QDate::currentDate().toString("yyyyMMdd") + "00001"));
-  EXPECT_FALSE(page->edtTel->text().isEmpty());
+  page->customer->edtPatName->setText(QStringLiteral("无此客户"));
+  EXPECT_EQ(page->customer->sgPat->item(0, 1), nullptr);
+  page->customer->edtPatName->setText(QStringLiteral("王"));
+  page->customer->sgPatDblClick(0);
+  EXPECT_FALSE(page->customer->pnlLst->isVisible());
+  EXPECT_TRUE(page->customer->edtPatName->text().startsWith(QStringLiteral("王")));
+  EXPECT_FALSE(page->customer->PatId.isEmpty());
+  EXPECT_EQ(page->customer->MZNO.size(), 19);
+  EXPECT_TRUE(page->customer->MZNO.startsWith(QDate::currentDate().toString("yyyyMMdd") + "00001"));
+  EXPECT_FALSE(page->customer->edtTel->text().isEmpty());
   EXPECT_TRUE(page->result->pnlViewMore->isVisibleTo(page));
   EXPECT_EQ(chipNames(Category::Symptom), QStringList{QStringLiteral("心悸")});
   // The visit records link needs a customer.
   page->ClearSym();
-  page->PatId.clear();
+  page->customer->PatId.clear();
   Q_EMIT page->result->viewMoreClicked();
   EXPECT_EQ(messages.messages.last(), "未选择客户");
 }

@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include "customer/customer_strip.h"
 #include "entry/identify_page.h"
 #include "login/login_state.h"
 #include "main_frm.h"
@@ -117,7 +118,7 @@ TEST_F(PreFrmTest, OpenFromTheResultEditADoseAndSaveIntoTheVisit) {
   EXPECT_EQ(frm->lblPrice->text(), herbPriceText(expected, "7"));
 
   // No customer: nothing is saved.
-  page->PatId = "0";
+  page->customer->PatId = "0";
   QTest::mouseClick(frm->pnlSave, Qt::LeftButton);
   EXPECT_EQ(messages.messages, QStringList{QStringLiteral("未选择客户")});
   EXPECT_EQ(query1("select count(*) from pat_med", {}), "0");
@@ -125,13 +126,13 @@ TEST_F(PreFrmTest, OpenFromTheResultEditADoseAndSaveIntoTheVisit) {
   // A customer without a visit number yet: the save makes one and stores the prescription.
   const QString patId = query1("select PatId from pat where shopId = ? order by PatId", {1});
   ASSERT_FALSE(patId.isEmpty());
-  page->PatId = patId;
-  page->MZNO.clear();
+  page->customer->PatId = patId;
+  page->customer->MZNO.clear();
   messages.clear();
   QTest::mouseClick(frm->pnlSave, Qt::LeftButton);
   EXPECT_EQ(messages.messages, QStringList{QStringLiteral("保存成功")});
-  ASSERT_EQ(page->MZNO.size(), 19);
-  EXPECT_EQ(query1("select HerbIds from pat_med where patId = ? and MZNO = ?", {patId.toLongLong(), page->MZNO}),
+  ASSERT_EQ(page->customer->MZNO.size(), 19);
+  EXPECT_EQ(query1("select HerbIds from pat_med where patId = ? and MZNO = ?", {patId.toLongLong(), page->customer->MZNO}),
             herbIdsText(expected, "7", preName));
   EXPECT_TRUE(herbIdsText(expected, "7", preName).contains(QStringLiteral(",%1,20,").arg(expected.slots()[0].name)));
   EXPECT_EQ(query1("select Herb from pat_med where patId = ?", {patId.toLongLong()}), herbDisplayText(expected, "7"));

@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include "customer/customer_strip.h"
 #include "entry/identify_page.h"
 #include "login/login_state.h"
 #include "main_frm.h"
@@ -114,13 +115,13 @@ TEST_F(FoodPreFrmTest, DietSlotOpensTheEditorThatPricesSavesAndPrints) {
   EXPECT_EQ(messages.messages.value(0), QStringLiteral("未选择客户"));
   QSqlQuery* q = dm->GetDB(Sql("select PatId from pat where shopId = ? order by PatId", {1}), true);
   ASSERT_TRUE(q && q->next());
-  main->tsAI->PatId = q->value(0).toString();
+  main->tsAI->customer->PatId = q->value(0).toString();
   q->finish();
-  main->tsAI->MZNO.clear();
+  main->tsAI->customer->MZNO.clear();
   QTest::mouseClick(frm->pnlSave, Qt::LeftButton);
   EXPECT_EQ(messages.messages.value(1), QStringLiteral("保存成功"));
-  ASSERT_EQ(main->tsAI->MZNO.size(), 19);
-  q = dm->GetDB(Sql("select foodIds,foodPrice,food from pat_med where MZNO = ?", {main->tsAI->MZNO}), true);
+  ASSERT_EQ(main->tsAI->customer->MZNO.size(), 19);
+  q = dm->GetDB(Sql("select foodIds,foodPrice,food from pat_med where MZNO = ?", {main->tsAI->customer->MZNO}), true);
   ASSERT_TRUE(q && q->next());
   EXPECT_EQ(q->value(0).toString(), QStringLiteral("黄芪炖鸡&3,黄芪,10,g|148,鸡肉,250,g|105,生姜,6,g|8,大枣,15,g$$"
                                                    "枸杞菊花茶&22,枸杞子,10,g|109,菊花,5,g"));

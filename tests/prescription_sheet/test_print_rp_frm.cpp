@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "customer/customer_strip.h"
 #include "entry/identify_page.h"
 #include "main_frm.h"
 #include "prescription/print_rp_frm.h"
@@ -145,11 +146,11 @@ TEST(SheetContextOfMainWindow, ReadsTheVisitAndTheCustomerBoxes) {
     EXPECT_EQ(sheetContext().mainWindow.data(), &main);
     EXPECT_EQ(sheetContext().messages, &messages);
     EXPECT_EQ(sheetContext().pictureDir, folder.settings().pictureDir());
-    main.tsAI->MZNO = QStringLiteral("202503070009");
-    main.tsAI->edtPatName->setText(QStringLiteral("王五"));
-    main.tsAI->edtGender->setCurrentText(QStringLiteral("女"));
-    main.tsAI->edtAge->setText(QStringLiteral("33"));
-    main.tsAI->edtTel->setText(QStringLiteral("13900000002"));
+    main.tsAI->customer->MZNO = QStringLiteral("202503070009");
+    main.tsAI->customer->edtPatName->setText(QStringLiteral("王五"));
+    main.tsAI->customer->edtGender->setCurrentText(QStringLiteral("女"));
+    main.tsAI->customer->edtAge->setText(QStringLiteral("33"));
+    main.tsAI->customer->edtTel->setText(QStringLiteral("13900000002"));
     const SheetInput in = makeSheetInput({}, QStringLiteral("0.0"), {}, {}, {});
     EXPECT_EQ(in.visitNo, QStringLiteral("202503070009"));
     EXPECT_EQ(in.name, QStringLiteral("王五"));

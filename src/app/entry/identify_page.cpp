@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-#include "customer/customer_search.h"
+#include "customer/customer_strip.h"
 #include "data/gateway.h"
 #include "engine/identification.h"
 #include "result/recommendations.h"
@@ -40,13 +40,6 @@ const QString kSearchBoxStyle =
     QStringLiteral("QLineEdit { border: none; border-bottom: 1px solid #9BB7B2; font-size: 14px; background: transparent; }");
 constexpr int kPromptWidth = 300;
 constexpr int kBoxWidth = 70;
-constexpr int kCustomerRows = 16;
-
-QLabel* caption(const QString& text, QWidget* parent) {
-  auto* l = new QLabel(text, parent);
-  l->setStyleSheet(QStringLiteral("color: #333; font-size: 14px;"));
-  return l;
-}
 
 QLabel* helpIcon(QWidget* parent) {
   auto* l = new QLabel(QStringLiteral("?"), parent);
@@ -55,13 +48,6 @@ QLabel* helpIcon(QWidget* parent) {
   l->setCursor(Qt::PointingHandCursor);
   l->setStyleSheet(QStringLiteral("background: #9BB7B2; color: white; border-radius: 9px; font-size: 12px; font-weight: bold;"));
   return l;
-}
-
-TPanel* greenButton(const QString& text, QWidget* parent) {
-  auto* b = new TPanel(text, parent);
-  b->setFixedSize(76, 30);
-  b->setHoverColors(QColor(0x21, 0x73, 0x46), Qt::white, QColor(0x07, 0xC1, 0x60), Qt::white);
-  return b;
 }
 
 }  // namespace
@@ -99,11 +85,11 @@ TIdentifyPage::TIdentifyPage(TDMServer& dm, Messages& messages, const AliasList&
                                          result->notRecommendFull());
   });
   connect(result, &TResultPanel::viewMoreClicked, this, [this] {
-    if (PatId.isEmpty()) {
+    if (!customer->hasCustomer()) {
       messages_.showMessage(QStringLiteral("未选择客户"));
       return;
     }
-    Q_EMIT visitRecordsRequested(PatId.toInt());
+    Q_EMIT visitRecordsRequested(customer->PatId.toInt());
   });
 }
 
@@ -170,87 +156,19 @@ QWidget* TIdentifyPage::buildInquiryColumn() {
   return column;
 }
 
-QFrame* TIdentifyPage::buildCustomerStrip() {
-  auto* strip = new QFrame(this);
-  strip->setObjectName(QStringLiteral("customerStrip"));
-  strip->setStyleSheet(QStringLiteral("#customerStrip { background: white; border: 1px solid #DCE8E5; border-radius: 6px; }"
-                                      "QLineEdit, QComboBox { border: 1px solid #CCD6D4; border-radius: 3px; padding: 2px 4px; font-size: 14px; background: white; }"));
-  auto* g = new QGridLayout(strip);
-  g->setContentsMargins(10, 8, 10, 8);
-  g->setHorizontalSpacing(6);
-  g->setVerticalSpacing(6);
-  edtPatName = new QLineEdit(strip);
-  edtPatName->setObjectName(QStringLiteral("edtPatName"));
-  edtPatName->setPlaceholderText(QStringLiteral("输入姓名查找客户"));
-  edtPatName->setMaxLength(40);
-  edtGender = new QComboBox(strip);
-  edtGender->setObjectName(QStringLiteral("edtGender"));
-  edtGender->setEditable(true);
-  edtGender->addItems({QString(), QStringLiteral("男"), QStringLiteral("女")});
-  edtGender->setFixedWidth(64);
-  edtAge = new QLineEdit(strip);
-  edtAge->setObjectName(QStringLiteral("edtAge"));
-  edtAge->setFixedWidth(56);
-  edtAge->setMaxLength(3);
-  edtTel = new QLineEdit(strip);
-  edtTel->setObjectName(QStringLiteral("edtTel"));
-  edtTel->setMaxLength(20);
-  pnlClear = greenButton(QStringLiteral("清 除"), strip);
-  pnlClear->setObjectName(QStringLiteral("pnlClear"));
-  g->addWidget(caption(QStringLiteral("姓名"), strip), 0, 0);
-  g->addWidget(edtPatName, 0, 1);
-  g->addWidget(caption(QStringLiteral("性别"), strip), 0, 2);
-  g->addWidget(edtGender, 0, 3);
-  g->addWidget(caption(QStringLiteral("年龄"), strip), 0, 4);
-  g->addWidget(edtAge, 0, 5);
-  g->addWidget(caption(QStringLiteral("电话"), strip), 1, 0);
-  g->addWidget(edtTel, 1, 1, 1, 3);
-  g->addWidget(pnlClear, 1, 4, 1, 2, Qt::AlignRight);
-  g->setColumnStretch(1, 1);
-
-  connect(edtPatName, &QLineEdit::textChanged, this, [this] { edtPatNameChange(); });
-  edtPatName->installEventFilter(this);
-  connect(edtGender, &QComboBox::currentTextChanged, this, [this] { edtGenderOrAgeChange(); });
-  // Only the gender box sets the inquiry gender code; the age only decides the gynaecology tab.
-  connect(edtAge, &QLineEdit::textChanged, this, [this] { SetGynecology(); });
-  connect(pnlClear, &TPanel::clicked, this, &TIdentifyPage::ClearSym);
-
-  // The customer list under the name box.
-  pnlLst = new QFrame(this);
-  pnlLst->setObjectName(QStringLiteral("pnlLst"));
-  pnlLst->setStyleSheet(QStringLiteral("#pnlLst { background: white; border: 1px solid #037C6A; }"));
-  auto* lv = new QVBoxLayout(pnlLst);
-  lv->setContentsMargins(2, 2, 2, 2);
-  sgPat = new QTableWidget(kCustomerRows, 2, pnlLst);
-  sgPat->setObjectName(QStringLiteral("sgPat"));
-  sgPat->horizontalHeader()->hide();
-  sgPat->verticalHeader()->hide();
-  sgPat->horizontalHeader()->setMinimumSectionSize(0);
-  sgPat->setColumnWidth(0, 2);  // the id column is kept but not seen
-  sgPat->horizontalHeader()->setStretchLastSection(true);
-  sgPat->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  sgPat->setSelectionBehavior(QAbstractItemView::SelectRows);
-  sgPat->setSelectionMode(QAbstractItemView::SingleSelection);
-  sgPat->setShowGrid(false);
-  sgPat->verticalHeader()->setDefaultSectionSize(24);
-  lblClosePatLst = new TPanel(QStringLiteral("关闭"), pnlLst);
-  lblClosePatLst->setStyleSheet(QStringLiteral("color: #1E63A7; background: transparent;"));
-  lv->addWidget(sgPat);
-  lv->addWidget(lblClosePatLst, 0, Qt::AlignRight);
-  pnlLst->resize(260, kCustomerRows * 24 + 36);
-  pnlLst->hide();
-  connect(sgPat, &QTableWidget::cellDoubleClicked, this, [this](int row) { sgPatDblClick(row); });
-  sgPat->installEventFilter(this);
-  connect(lblClosePatLst, &TPanel::clicked, this, &TIdentifyPage::lblClosePatLstClick);
-  return strip;
-}
-
 QWidget* TIdentifyPage::buildEntryColumn() {
   auto* column = new QWidget(this);
   auto* v = new QVBoxLayout(column);
   v->setContentsMargins(0, 0, 0, 0);
   v->setSpacing(10);
-  v->addWidget(buildCustomerStrip());
+  customer = new TCustomerStrip(dm_, this, column);
+  v->addWidget(customer);
+  connect(customer, &TCustomerStrip::genderChanged, this, &TIdentifyPage::edtGenderOrAgeChange);
+  // Only the gender box sets the inquiry gender code; the age only decides the gynaecology tab.
+  connect(customer, &TCustomerStrip::ageChanged, this, &TIdentifyPage::SetGynecology);
+  connect(customer->pnlClear, &TPanel::clicked, this, &TIdentifyPage::ClearSym);
+  connect(customer, &TCustomerStrip::customerChosen, this, [this] { result->pnlViewMore->show(); });
+  connect(customer, &TCustomerStrip::detailsRequested, this, &TIdentifyPage::customerDetailsRequested);
 
   pnlEntry = new QFrame(column);
   pnlEntry->setObjectName(QStringLiteral("pnlEntry"));
@@ -454,20 +372,13 @@ void TIdentifyPage::chipCaptionClicked(TSelSymFra* chip) {
 
 void TIdentifyPage::ClearSym() {
   result->pnlViewMore->hide();
-  MZNO.clear();
   set_.clear();
   for (auto& list : chipWidgets_) {
     qDeleteAll(list);
     list.clear();
   }
   forEachInquiry([](TSymOptionFrm* w) { w->clearSelection(); });
-  edtPatName->blockSignals(true);
-  edtPatName->clear();
-  edtPatName->blockSignals(false);
-  edtAge->clear();
-  edtGender->setCurrentText(QString());
-  edtTel->clear();
-  PatId = QStringLiteral("0");
+  customer->clear();
   result->ClearResult();
   for (size_t i = 0; i < rows.size(); ++i) searchBoxes[i]->setVisible(i == 0);
   searchBoxes[0]->clear();
@@ -589,56 +500,13 @@ void TIdentifyPage::LstSymDblClick() {
   Ai(QString());
 }
 
-// ---------------------------------------------------------------- customer strip
-
-void TIdentifyPage::edtPatNameChange() {
-  if (!edtPatName->hasFocus()) return;
-  sgPat->clearContents();
-  const QList<CustomerRow> found =
-      searchCustomersByName(dm_, loginState().ShopId, edtPatName->text(), kCustomerRows, QDate::currentDate());
-  for (qsizetype r = 0; r < found.size(); ++r) {
-    const CustomerRow& c = found[r];
-    auto* idItem = new QTableWidgetItem(c.patId);
-    auto* nameItem = new QTableWidgetItem(QStringLiteral("%1　%2　%3岁").arg(c.name, c.gender, c.age));
-    nameItem->setData(Qt::UserRole, QStringList{c.patId, c.name, c.gender, c.age, c.tel});
-    sgPat->setItem(static_cast<int>(r), 0, idItem);
-    sgPat->setItem(static_cast<int>(r), 1, nameItem);
-  }
-  const QPoint below = edtPatName->mapTo(this, QPoint(0, edtPatName->height()));
-  pnlLst->move(below);
-  pnlLst->show();
-  pnlLst->raise();
-}
-
-void TIdentifyPage::sgPatDblClick(int row) {
-  QTableWidgetItem* item = sgPat->item(row, 1);
-  if (!item) return;
-  const QStringList data = item->data(Qt::UserRole).toStringList();
-  if (data.size() < 5 || data[1].isEmpty()) return;
-  PatId = data[0];
-  edtPatName->blockSignals(true);
-  edtPatName->setText(data[1]);
-  edtPatName->blockSignals(false);
-  edtGender->setCurrentText(data[2]);
-  edtAge->setText(data[3]);
-  edtTel->setText(data[4]);
-  MZNO = GetMZNO(QDateTime::currentDateTime(), loginState().ShopId);
-  lblClosePatLstClick();
-  result->pnlViewMore->show();
-}
-
-void TIdentifyPage::lblClosePatLstClick() {
-  pnlLst->hide();
-  sgPat->clearContents();
-}
-
 void TIdentifyPage::edtGenderOrAgeChange() {
-  Gender = inquiryGender(edtGender->currentText());
+  Gender = inquiryGender(customer->edtGender->currentText());
   SetGynecology();
 }
 
 void TIdentifyPage::SetGynecology() {
-  const bool shown = leadingNumber(edtAge->text()) >= 11 && edtGender->currentText() == QStringLiteral("女");
+  const bool shown = leadingNumber(customer->edtAge->text()) >= 11 && customer->edtGender->currentText() == QStringLiteral("女");
   if (mode_ == 1) pgSym->setTabVisible(2, shown);
   if (mode_ == 1) pgSym->setCurrentIndex(0);
 }
@@ -749,8 +617,8 @@ void TIdentifyPage::Ai(const QString& primaryId) {
   IdentificationInput input;
   input.codes = set_.GetCodeList();
   input.primaryId = primaryId;
-  input.genderBox = edtGender->currentText();
-  input.ageBox = edtAge->text();
+  input.genderBox = customer->edtGender->currentText();
+  input.ageBox = customer->edtAge->text();
   // A matching diet rule of the primary finding shows its own result first.
   const DietRuleStep dietRules = [this](const QString& primaryCode, const QString& symIds) {
     const std::optional<DietRuleMatch> rule = GetFoodGrp(dm_, primaryCode, symIds);
@@ -819,21 +687,6 @@ bool TIdentifyPage::eventFilter(QObject* watched, QEvent* event) {
     }
     if (ke->key() == Qt::Key_Escape) {
       closeSearchPopup();
-      return true;
-    }
-  }
-  if (watched == edtPatName && event->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
-    if (pnlLst->isVisible() && sgPat->item(0, 1)) {
-      sgPat->setFocus();
-      sgPat->setCurrentCell(0, 1);
-    }
-    return true;
-  }
-  if (watched == sgPat && event->type() == QEvent::KeyPress) {
-    auto* ke = static_cast<QKeyEvent*>(event);
-    if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
-      sgPatDblClick(sgPat->currentRow());
       return true;
     }
   }

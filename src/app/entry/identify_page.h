@@ -27,6 +27,7 @@ class Messages;
 namespace tcm::ui {
 
 class TChipRow;
+class TCustomerStrip;
 class TPanel;
 class TResultPanel;
 class TSelSymFra;
@@ -51,15 +52,8 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   QWidget* tsGynecology = nullptr;
   QWidget* tsDisease = nullptr;
   QPointer<TSymOptionFrm> SymptomOptionFrm, TongueOptionFrm, GynecologyOptionFrm, DiseaseOptionFrm, DisOptionFrm;
-  // Customer strip
-  QLineEdit* edtPatName = nullptr;
-  QComboBox* edtGender = nullptr;
-  QLineEdit* edtAge = nullptr;
-  QLineEdit* edtTel = nullptr;
-  TPanel* pnlClear = nullptr;
-  QFrame* pnlLst = nullptr;
-  QTableWidget* sgPat = nullptr;
-  TPanel* lblClosePatLst = nullptr;
+  // The customer strip: the current customer's one owner.
+  TCustomerStrip* customer = nullptr;
   // Hints
   QLabel* lblHintTitle = nullptr;
   std::array<TPanel*, 8> ArrLblSym{};
@@ -75,8 +69,6 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   // Result
   TResultPanel* result = nullptr;
 
-  QString PatId;
-  QString MZNO;
   QString Gender = QStringLiteral("1");
 
   const SelectedSet& selected() const { return set_; }
@@ -101,8 +93,6 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   void pnlRowClick(Category c);
   // The prompt box shrinks to an ordinary search box at its first click.
   void edtSearchClick();
-  void sgPatDblClick(int row);
-  void lblClosePatLstClick();
   // Shows "妇科" for women of 11 or more; "症状" becomes the active tab.
   void SetGynecology();
   bool gynecologyTabShown() const;
@@ -132,6 +122,8 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   void dietPrescriptionRequested(const QString& preIds, const QString& syn, const QString& recommend,
                                  const QString& notRecommend);
   void visitRecordsRequested(int patId);
+  // The strip's "选择", "+ 添加" (0) and "+选择" (1).
+  void customerDetailsRequested(int fromType);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -142,7 +134,6 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
  private:
   QWidget* buildInquiryColumn();
   QWidget* buildEntryColumn();
-  QFrame* buildCustomerStrip();
   void buildSearchPopup();
   void relayoutRow(Category c);
   void styleModeCaptions();
@@ -153,7 +144,6 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   void chipCaptionClicked(TSelSymFra* chip);
   void chipDeleteRequested(TSelSymFra* chip);
   void SelectOption(const QString& diseaseId);
-  void edtPatNameChange();
   void edtGenderOrAgeChange();
   void inquiryTabChanged(int index);
   TSymOptionFrm* createDockedInquiry(QWidget* tab, const QString& title);

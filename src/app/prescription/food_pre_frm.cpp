@@ -11,6 +11,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "customer/customer_strip.h"
 #include "entry/identify_page.h"
 #include "login/login_state.h"
 #include "main_frm.h"
@@ -268,13 +269,13 @@ void TFoodPreFrm::pnlSaveClick() {
   TIdentifyPage* page = mainFrm_->tsAI;
   FoodSaveVisit visit;
   visit.shopId = loginState().ShopId;
-  visit.patId = page->PatId;
-  visit.mzno = page->MZNO;
+  visit.patId = page->customer->PatId;
+  visit.mzno = page->customer->MZNO;
   visit.now = QDateTime::currentDateTime();
   page->GetMed(&visit.disease, &visit.med, &visit.symIds);
   symIds = visit.symIds;
   const QString message = saveFoodPrescription(dm_, pre_, &visit);
-  page->MZNO = visit.mzno;  // a visit number made by this save stays the visit's
+  page->customer->MZNO = visit.mzno;  // a visit number made by this save stays the visit's
   if (!message.isEmpty()) messages_.showMessage(message);
 }
 

@@ -9,6 +9,7 @@
 #include <QShowEvent>
 
 #include "customer/customer_search.h"
+#include "customer/customer_strip.h"
 #include "entry/identify_page.h"
 #include "login/login_state.h"
 #include "main_frm.h"
@@ -228,7 +229,8 @@ void TPreFrm::Her1edtDosageChange(TPreHerFra* slot) {
 
 void TPreFrm::pnlSaveClick() {
   TIdentifyPage* page = mainFrm_->tsAI;
-  if (page->PatId.trimmed().isEmpty() || page->PatId.trimmed() == QLatin1String("0")) {
+  TCustomerStrip* customer = page->customer;
+  if (!customer->hasCustomer()) {
     messages_.showMessage(visitSaveMessage(VisitSaveResult::NoCustomer));
     return;
   }
@@ -238,11 +240,10 @@ void TPreFrm::pnlSaveClick() {
     messages_.showMessage(problem);
     return;
   }
-  if (page->MZNO.isEmpty()) page->MZNO = GetMZNO(QDateTime::currentDateTime(), loginState().ShopId);
   VisitPrescription p;
   p.shopId = loginState().ShopId;
-  p.patId = page->PatId;
-  p.mzno = page->MZNO;
+  p.patId = customer->PatId;
+  p.mzno = customer->ensureMZNO();
   p.side = PrescriptionSide::Herb;
   page->GetMed(&p.disease, &p.med, &p.symIds);
   p.displayText = herbDisplayText(pre_, doses);

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "data/gateway.h"
+#include "customer/customer_strip.h"
 #include "entry/identify_page.h"
 #include "login/login_state.h"
 #include "main_frm.h"
@@ -142,11 +143,11 @@ void registerMainSheetContext(TMainFrm* main, TDMServer& dm, Messages& messages)
     SheetCustomer s;
     if (!frm || !frm->tsAI) return s;
     const TIdentifyPage* page = frm->tsAI;
-    s.visitNo = page->MZNO;
-    s.name = page->edtPatName ? page->edtPatName->text() : QString();
-    s.gender = page->edtGender ? page->edtGender->currentText() : QString();
-    s.age = page->edtAge ? page->edtAge->text() : QString();
-    s.tel = page->edtTel ? page->edtTel->text() : QString();
+    s.visitNo = page->customer->MZNO;
+    s.name = page->customer->edtPatName->text();
+    s.gender = page->customer->edtGender->currentText();
+    s.age = page->customer->edtAge->text();
+    s.tel = page->customer->edtTel->text();
     return s;
   };
   c.messages = &messages;
