@@ -133,7 +133,7 @@ TEST(CheckKb, TwoFindingsSharingACode) {
 TEST(CheckKb, OneSidedExclusion) {
   SeedCopy seed;
   ASSERT_TRUE(seed.ok());
-  seed.replace(QStringLiteral("vocabulary.csv"), QStringLiteral("11169,0,失眠,SM,3,嗜睡,"), QStringLiteral("11169,0,失眠,SM,3,,"));
+  seed.replace(QStringLiteral("vocabulary.csv"), QStringLiteral("11169,0,失眠,SM,3,嗜睡|睡眠良好,"), QStringLiteral("11169,0,失眠,SM,3,睡眠良好,"));
   const ToolRun r = checkCopy(seed);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(hasLine(r, QStringLiteral("“嗜睡”与“失眠”互斥，但反过来没有写"))) << r.err.toStdString();

@@ -94,6 +94,13 @@ class SyndromeEncoder {
     s.CardinalSymptom = encodeSegments(cardinal);
     s.NegativeSymIdStr = encodeNegative(o.value(QLatin1String("negative")).toArray());
     s.Pre = prescriptionList(o.value(QLatin1String("prescriptions")).toArray());
+    s.source = o.value(QLatin1String("source")).toString();
+    // The listed presentation is entered by name; every name must be a finding.
+    for (const QJsonValue& v : o.value(QLatin1String("presentation")).toArray()) {
+      const QString name = v.toString();
+      code(name);
+      s.presentation << name;
+    }
     return s;
   }
 

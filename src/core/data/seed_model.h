@@ -46,6 +46,8 @@ struct SeedSyndrome {
   QString ORValue, Weight, SymIdStr, DifferentialDiagnosis, CardinalSymptom, SymModIdStr, Dep1, Dep2,
       NegativeSymIdStr, DecWeightSymIdStr, MatchModFlag, ModPreIdStr, Tre, Pre, notRecommendFood, recommendFood;
   QStringList profileCodes;  // the codes of its groups, in order
+  QStringList presentation;  // the textbook presentation it lists, as finding names
+  QString source;            // where the presentation comes from
 };
 
 // A row of an inquiry page (remote symptom_option) or of the questions of a
