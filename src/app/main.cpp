@@ -10,6 +10,8 @@
 #include <QTimer>
 
 #include "app_messages.h"
+#include "data/daily_backup.h"
+#include "data/folder_lock.h"
 #include "data/gateway.h"
 #include "login/login_state.h"
 #include "login_frm.h"
@@ -39,11 +41,26 @@ int main(int argc, char** argv) {
   messages.setMainFrm(&MainFrm);
   MainFrm.setEnabled(false);
 
+  // Held while the client runs: a restore of the data folder waits for every client to close.
+  tcm::FolderLock folderLock;
+  QString lockError;
+  if (!folderLock.acquire(settings.dataDir, tcm::FolderLock::Mode::Shared, &lockError)) {
+    messages.showMessage(lockError);
+    return 1;
+  }
+
   tcm::ui::TLoginFrm LoginFrm(DMServer, messages, &MainFrm);
   LoginFrm.versionHooks.requestQuit = [] { QTimer::singleShot(0, qApp, &QApplication::quit); };
   LoginFrm.versionHooks.startUpgrade = [] {
     QProcess::startDetached(QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("升级程序")), {});
   };
+  // The day's backup of the embedded databases runs behind the first login of the day.
+  tcm::DailyBackupJob dailyBackup(settings);
+  QObject::connect(&dailyBackup, &tcm::DailyBackupJob::finished, &MainFrm, [&messages](const tcm::DailyBackupResult& r) {
+    if (r.kind == tcm::DailyBackupResult::Kind::Failed) messages.showMessage(tcm::dailyBackupFailureMessage(r.error));
+  });
+  QObject::connect(&LoginFrm, &tcm::ui::TLoginFrm::loggedIn, &dailyBackup,
+                   [&dailyBackup] { dailyBackup.start(QDateTime::currentDateTime()); });
   LoginFrm.setWindowModality(Qt::ApplicationModal);
   const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
   LoginFrm.move(work.center() - QPoint(LoginFrm.width() / 2, LoginFrm.height() / 2));

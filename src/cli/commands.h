@@ -30,5 +30,7 @@ int cmdCipher(const QStringList& args, Io io);
 int cmdEngine(const DbSettings& settings, const QStringList& args, Io io);
 int cmdIdentify(const DbSettings& settings, const QStringList& args, Io io);
 int cmdCheckKb(const QStringList& args, Io io);
+int cmdBackup(const DbSettings& settings, const QStringList& args, Io io);
+int cmdRestore(const DbSettings& settings, const QStringList& args, Io io);
 
 }  // namespace tcm::cli

@@ -26,6 +26,11 @@ const char* const kUsage =
     "  check-kb [--seed 目录] [--cases 病例文件]\n"
     "                          检查知识库文本（默认为程序内置的一份）：编码、方剂、药材、问诊与规则的引用，\n"
     "                          每个证型与每个教材病例都能辨出；有问题时逐行列出并以状态 1 退出\n"
+    "  backup [目录]           用 SQLite 在线备份复制 fm.db 与 loc.db（客户端运行时也可），默认放入\n"
+    "                          数据目录的 backup/年月日-时分秒/；远程库为 PostgreSQL 时不复制，\n"
+    "                          提示改用服务器的 pg_dump，并以状态 3 退出\n"
+    "  restore 备份目录        检查备份（完整性、每个表与列）后放回数据目录，原文件改名为\n"
+    "                          *.replaced-年月日-时分秒 保留；有客户端打开数据目录时拒绝\n"
     "  help [命令]             显示本说明\n"
     "\n"
     "数据目录：--data 或环境变量 TCM_DATA_DIR，默认为当前目录（loc.db、fm.db、set.ini、PR）。\n"
@@ -52,6 +57,8 @@ int main(int argc, char** argv) {
   if (command == QLatin1String("engine")) return tcm::cli::cmdEngine(settings, args, io);
   if (command == QLatin1String("identify")) return tcm::cli::cmdIdentify(settings, args, io);
   if (command == QLatin1String("check-kb")) return tcm::cli::cmdCheckKb(args, io);
+  if (command == QLatin1String("backup")) return tcm::cli::cmdBackup(settings, args, io);
+  if (command == QLatin1String("restore")) return tcm::cli::cmdRestore(settings, args, io);
   err << "未知命令：" << command << "\n\n" << kUsage;
   return 2;
 }

@@ -8,6 +8,8 @@ namespace tcm {
 struct DbSettings {
   QString dataDir;    // loc.db, fm.db (embedded default), set.ini and PR live here
   QString remoteUrl;  // empty: the SQLite file fm.db in dataDir
+  // How long a statement on a SQLite file waits for another client's lock before it fails.
+  int sqliteBusyTimeoutMs = 5000;
 
   QString localDbPath() const;
   QString remoteDbPath() const;  // the SQLite file of the embedded remote database

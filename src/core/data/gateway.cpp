@@ -25,6 +25,19 @@ void bindAll(QSqlQuery& q, const QVariantList& values) {
   for (const QVariant& v : values) q.addBindValue(v);
 }
 
+// Several clients may share one SQLite file (two windows of one shop): the
+// write-ahead log lets readers go on while one writes, and a writer waits for
+// the lock up to the busy time-out before its statement fails. The mode is kept
+// in the file; setting it again is a no-op.
+void shareSqliteFile(QSqlDatabase& db) {
+  QSqlQuery q(db);
+  (void)q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+}
+
+QString sqliteOptions(const DbSettings& s) {
+  return QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(s.sqliteBusyTimeoutMs);
+}
+
 }  // namespace
 
 TDMServer::TDMServer(DbSettings settings, Messages* messages)
@@ -36,7 +49,7 @@ TDMServer::TDMServer(DbSettings settings, Messages* messages)
   localName_ = nextConnectionName("loc");
   con_ = QSqlDatabase::addDatabase(localDialect_.driverName(), localName_);
   con_.setDatabaseName(settings_.localDbPath());
-  con_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+  con_.setConnectOptions(sqliteOptions(settings_));
 
   remoteName_ = nextConnectionName("fm");
   con1_ = QSqlDatabase::addDatabase(remoteDialect_.driverName(), remoteName_);
@@ -50,7 +63,7 @@ TDMServer::TDMServer(DbSettings settings, Messages* messages)
     con1_.setConnectOptions(QStringLiteral("connect_timeout=5;options=-cclient_min_messages=warning"));
   } else {
     con1_.setDatabaseName(url.path);
-    con1_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    con1_.setConnectOptions(sqliteOptions(settings_));
   }
 }
 
@@ -100,6 +113,7 @@ bool TDMServer::openLocal() {
     lastError_ = errorText(con_.lastError());
     return false;
   }
+  shareSqliteFile(con_);
   return true;
 }
 
@@ -131,6 +145,7 @@ bool TDMServer::openRemote(bool reopen) {
     lastError_ = QStringLiteral("无法连接远程数据库：%1").arg(errorText(con1_.lastError()));
     return false;
   }
+  if (remoteDialect_.kind() == Dialect::Kind::Sqlite) shareSqliteFile(con1_);
   return true;
 }
 

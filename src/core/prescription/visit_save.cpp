@@ -96,7 +96,13 @@ VisitSaveResult saveVisitPrescription(TDMServer& dm, const VisitPrescription& p)
   const SideColumns c = columnsOf(p.side);
   VisitRow row;
   if (!lookUpVisit(dm, c, shop, pat, p.mzno, &row)) return VisitSaveResult::LookUpFailed;
-  if (!row.found) return insertVisit(dm, c, p, shop, pat) ? VisitSaveResult::Saved : VisitSaveResult::Failed;
+  if (!row.found) {
+    if (insertVisit(dm, c, p, shop, pat)) return VisitSaveResult::Saved;
+    // Another counter may have made this visit's row since the look-up (the
+    // visit key refused a second one): the save goes into that row.
+    if (!lookUpVisit(dm, c, shop, pat, p.mzno, &row)) return VisitSaveResult::LookUpFailed;
+    if (!row.found) return VisitSaveResult::Failed;
+  }
   if (row.stockState == 1) return VisitSaveResult::StockDeducted;
   return updateVisit(dm, c, p, row.id) ? VisitSaveResult::Saved : VisitSaveResult::Failed;
 }

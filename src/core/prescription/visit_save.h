@@ -24,7 +24,8 @@ enum class VisitSaveResult { Saved, NoCustomer, StockDeducted, LookUpFailed, Fai
 
 // Looks up the visit row by shop, customer and visit number together; inserts it (herbal side: together with the
 // constitution written to the customer, all or nothing through ExecLstSql) or updates it by the row's id; refuses
-// when that side's stock state is 1. An insert/update that changes no row is Failed, never Saved.
+// when that side's stock state is 1. An insert/update that changes no row is Failed, never Saved. An insert that
+// meets the row another counter made for the same visit in the meantime saves into that row instead.
 [[nodiscard]] VisitSaveResult saveVisitPrescription(TDMServer& dm, const VisitPrescription& p);
 
 // The message a window shows for a result ("保存成功", "保存失败", "未选择客户", "已修改库存，不能修改方剂"; empty for

@@ -1,0 +1,193 @@
+// One shop counter as a process of its own, for the tests of several counters
+// at once: it registers customers, runs identifications, saves herbal and food
+// prescriptions into visits (first save, then a change), records the diabetes
+// class and lists the shop's customers, through the same core routines the
+// windows call. Every operation and what it reported is written to standard
+// output as one tab-separated line, so the test can hold the database against it.
+//
+//   chain_counter --data DIR [--remote URL] --shop S --counter K --ops N
+//                 --shared-pat P --base yyyyMMddhhmmss [--go FILE]
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QSet>
+#include <QSqlQuery>
+#include <QTextStream>
+#include <QThread>
+
+#include "customer/customer_search.h"
+#include "data/gateway.h"
+#include "data/knowledge_loader.h"
+#include "engine/identification.h"
+#include "engine/syndrome_engine.h"
+#include "entry/vocabulary.h"
+#include "messages.h"
+#include "prescription/visit_save.h"
+
+namespace {
+
+QTextStream out(stdout);
+
+void line(const QStringList& fields) {
+  out << fields.join(QLatin1Char('\t')) << '\n';
+  out.flush();
+}
+
+// What the windows would have shown, in the journal.
+class JournalMessages : public tcm::Messages {
+ public:
+  void showMessage(const QString& text) override { line({QStringLiteral("message"), text}); }
+  void showDbError(const QString& text) override { line({QStringLiteral("dberror"), text}); }
+  bool askOkCancel(const QString&, const QString&) override { return false; }
+};
+
+QString option(const QStringList& args, const QString& name, const QString& fallback = {}) {
+  const qsizetype i = args.indexOf(name);
+  return i >= 0 && i + 1 < args.size() ? args[i + 1] : fallback;
+}
+
+QString ok(bool b) { return b ? QStringLiteral("ok") : QStringLiteral("fail"); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const QStringList args = app.arguments();
+  tcm::DbSettings settings;
+  settings.dataDir = option(args, QStringLiteral("--data"));
+  settings.remoteUrl = option(args, QStringLiteral("--remote"));
+  const QString shop = option(args, QStringLiteral("--shop"), QStringLiteral("1"));
+  const QString counter = option(args, QStringLiteral("--counter"), QStringLiteral("0"));
+  const int ops = option(args, QStringLiteral("--ops"), QStringLiteral("10")).toInt();
+  const QString sharedPat = option(args, QStringLiteral("--shared-pat"));
+  const QDateTime base = QDateTime::fromString(option(args, QStringLiteral("--base")), QStringLiteral("yyyyMMddhhmmss"));
+  const QString go = option(args, QStringLiteral("--go"));
+
+  JournalMessages messages;
+  tcm::TDMServer dm(settings, &messages);
+  tcm::AliasList vocabulary;
+  if (!tcm::GetAliases(dm, &vocabulary) || tcm::LoadData(dm) != tcm::LoadResult::Loaded) {
+    line({QStringLiteral("setup"), QStringLiteral("fail"), dm.lastError()});
+    return 1;
+  }
+  QList<const tcm::TAliease*> symptoms;
+  for (const tcm::AliasItem& item : vocabulary)
+    if (item.entry.classId == QLatin1String(tcm::kClassSymptom) && !item.entry.id.isEmpty()) symptoms << &item.entry;
+  const tcm::SyndromeIndex index(dm.knowledge());
+  line({QStringLiteral("setup"), QStringLiteral("ok"), QString::number(symptoms.size())});
+
+  // All counters start together.
+  while (!go.isEmpty() && !QFile::exists(go)) QThread::msleep(2);
+
+  const QString tag = QStringLiteral("店%1台%2").arg(shop, counter);
+  // Every counter's own customers get their visit in the same second: the
+  // visit numbers are equal, the visits are not.
+  const QString ownMzno = tcm::GetMZNO(base, shop);
+  QSet<QString> mine;
+  for (int i = 0; i < ops; ++i) {
+    const QString n = QString::number(i);
+    // A customer registered at the counter.
+    const QString name = tag + QStringLiteral("客") + n;
+    const QString gender = i % 2 ? QStringLiteral("女") : QStringLiteral("男");
+    const QString age = QString::number(20 + i % 50);
+    const std::optional<qint64> id = dm.InsertAndGetId(
+        tcm::Sql(QStringLiteral("insert into pat(shopId,Name,Gender,Age,Tel,Address,wrDate) values(?,?,?,?,?,?,?)"),
+                 {shop.toLongLong(), name, gender, age, QString(), QString(), base.toString(QStringLiteral("yyyy-MM-dd"))}),
+        QStringLiteral("PatId"), true);
+    line({QStringLiteral("pat"), ok(id.has_value()), id ? QString::number(*id) : QString(), name, gender, age});
+    if (!id) continue;
+    const QString pat = QString::number(*id);
+    mine.insert(pat);
+
+    // The identification of what the customer reports.
+    QList<tcm::SelectedFinding> picked;
+    for (int k = 0; k < 3 && !symptoms.isEmpty(); ++k)
+      picked.append({symptoms[(i * 7 + k * 13 + counter.toInt()) % symptoms.size()]->id, QString::fromLatin1(tcm::kClassSymptom)});
+    const tcm::Identification found =
+        tcm::Ai(index, dm, tcm::IdentificationInput{tcm::GetCodeList(picked), QString(), gender, age});
+    const QString constitution = found.shown.isEmpty() ? QString() : found.shown.first().Name;
+    line({QStringLiteral("identify"), ok(found.outcome != tcm::IdentificationOutcome::Failed), pat, constitution});
+
+    // The herbal prescription saved, then changed; the food prescription beside it.
+    tcm::VisitPrescription herb;
+    herb.shopId = shop;
+    herb.patId = pat;
+    herb.mzno = ownMzno;
+    herb.side = tcm::PrescriptionSide::Herb;
+    herb.disease = constitution;
+    herb.med = tag;
+    herb.symIds = found.symIds;
+    herb.displayText = tag + QStringLiteral("初方") + n;
+    herb.idsText = QStringLiteral("1,2,%1").arg(i);
+    herb.priceText = QStringLiteral("%1.5").arg(10 + i);
+    herb.today = base.date();
+    tcm::VisitSaveResult r = tcm::saveVisitPrescription(dm, herb);
+    line({QStringLiteral("herb-first"), ok(r == tcm::VisitSaveResult::Saved), pat, ownMzno, herb.displayText,
+          tcm::visitSaveMessage(r)});
+    herb.displayText = tag + QStringLiteral("改方") + n;
+    herb.idsText = QStringLiteral("3,4,%1").arg(i);
+    herb.priceText = QStringLiteral("%1.0").arg(20 + i);
+    r = tcm::saveVisitPrescription(dm, herb);
+    line({QStringLiteral("herb"), ok(r == tcm::VisitSaveResult::Saved), pat, ownMzno, herb.displayText, herb.idsText,
+          herb.priceText, constitution, tcm::visitSaveMessage(r)});
+
+    tcm::VisitPrescription food = herb;
+    food.side = tcm::PrescriptionSide::Food;
+    food.displayText = tag + QStringLiteral("膳") + n;
+    food.idsText = QStringLiteral("9,%1").arg(i);
+    food.priceText = QStringLiteral("%1.2").arg(i);
+    r = tcm::saveVisitPrescription(dm, food);
+    line({QStringLiteral("food"), ok(r == tcm::VisitSaveResult::Saved), pat, ownMzno, food.displayText, food.idsText,
+          food.priceText, tcm::visitSaveMessage(r)});
+
+    // The diabetes class.
+    const QString dmClass = i % 3 == 0 ? QStringLiteral("高危") : QStringLiteral("低危");
+    const bool dmSaved = dm.ExecSql(
+        tcm::Sql(QStringLiteral("update pat set dm = ? where shopId = ? and PatId = ?"), {dmClass, shop.toLongLong(), *id}),
+        true);
+    line({QStringLiteral("dm"), ok(dmSaved), pat, dmClass, dmSaved ? QString() : QStringLiteral("保存失败")});
+
+    // The shop's customer who is served at every counter: each counter saves
+    // into the visit of the same second as the others.
+    if (!sharedPat.isEmpty()) {
+      tcm::VisitPrescription shared;
+      shared.shopId = shop;
+      shared.patId = sharedPat;
+      shared.mzno = tcm::GetMZNO(base.addSecs(1 + i), shop);
+      shared.side = tcm::PrescriptionSide::Food;
+      shared.disease = constitution;
+      shared.displayText = tag + QStringLiteral("共膳") + n;
+      shared.idsText = QStringLiteral("7,%1").arg(i);
+      shared.priceText = QStringLiteral("%1.1").arg(i);
+      shared.today = base.date();
+      r = tcm::saveVisitPrescription(dm, shared);
+      line({QStringLiteral("shared"), ok(r == tcm::VisitSaveResult::Saved), sharedPat, shared.mzno, shared.displayText,
+            tcm::visitSaveMessage(r)});
+    }
+
+    // The shop's customer list: every customer this counter registered is on
+    // it, and nobody of another shop.
+    if (i % 5 == 4) {
+      QSqlQuery* q = dm.GetDB(tcm::Sql(QStringLiteral("select PatId,shopId from pat where shopId = ? order by PatId"),
+                                       {shop.toLongLong()}),
+                              true);
+      QSet<QString> listed;
+      int foreign = 0;
+      bool read = q != nullptr;
+      if (q) {
+        while (q->next()) {
+          listed.insert(q->value(0).toString());
+          if (q->value(1).toString() != shop) ++foreign;
+        }
+        read = dm.rowsReadToEnd(*q);
+      }
+      int missing = 0;
+      for (const QString& p : mine)
+        if (!listed.contains(p)) ++missing;
+      line({QStringLiteral("list"), ok(read), QString::number(listed.size()), QString::number(missing),
+            QString::number(foreign)});
+    }
+  }
+  line({QStringLiteral("done"), QStringLiteral("ok")});
+  return 0;
+}
