@@ -15,7 +15,9 @@
 #include <QTextStream>
 #include <QThread>
 
+#include "customer/customer_record.h"
 #include "customer/customer_search.h"
+#include "customer/dm_risk.h"
 #include "data/gateway.h"
 #include "data/knowledge_loader.h"
 #include "engine/identification.h"
@@ -90,12 +92,13 @@ int main(int argc, char** argv) {
     const QString name = tag + QStringLiteral("客") + n;
     const QString gender = i % 2 ? QStringLiteral("女") : QStringLiteral("男");
     const QString age = QString::number(20 + i % 50);
-    const std::optional<qint64> id = dm.InsertAndGetId(
-        tcm::Sql(QStringLiteral("insert into pat(shopId,Name,Gender,Age,Tel,Address,wrDate) values(?,?,?,?,?,?,?)"),
-                 {shop.toLongLong(), name, gender, age, QString(), QString(), base.toString(QStringLiteral("yyyy-MM-dd"))}),
-        QStringLiteral("PatId"), true);
-    line({QStringLiteral("pat"), ok(id.has_value()), id ? QString::number(*id) : QString(), name, gender, age});
-    if (!id) continue;
+    const QString tel = QStringLiteral("13%1%2%3").arg(shop).arg(counter.toInt(), 2, 10, QLatin1Char('0')).arg(i, 6, 10, QLatin1Char('0'));
+    const QString address = tag + QStringLiteral("路%1号").arg(i);
+    const tcm::CustomerSave saved =
+        tcm::saveCustomer(dm, shop, QString(), tcm::CustomerForm{name, gender, age, tel, address}, base.date());
+    line({QStringLiteral("pat"), ok(saved.ok), saved.patId, name, gender, age, tel, address, saved.message});
+    if (!saved.ok) continue;
+    const std::optional<qint64> id = saved.patId.toLongLong();
     const QString pat = QString::number(*id);
     mine.insert(pat);
 
@@ -141,11 +144,10 @@ int main(int argc, char** argv) {
           food.priceText, tcm::visitSaveMessage(r)});
 
     // The diabetes class.
-    const QString dmClass = i % 3 == 0 ? QStringLiteral("高危") : QStringLiteral("低危");
-    const bool dmSaved = dm.ExecSql(
-        tcm::Sql(QStringLiteral("update pat set dm = ? where shopId = ? and PatId = ?"), {dmClass, shop.toLongLong(), *id}),
-        true);
-    line({QStringLiteral("dm"), ok(dmSaved), pat, dmClass, dmSaved ? QString() : QStringLiteral("保存失败")});
+    static const QStringList classes = {QStringLiteral("低危"), QStringLiteral("中危型"), QStringLiteral("高危型")};
+    const QString dmClass = classes[(i + counter.toInt()) % classes.size()];
+    const tcm::DmSave dmSaved = tcm::saveDmClass(dm, shop, pat, dmClass);
+    line({QStringLiteral("dm"), ok(dmSaved.ok), pat, dmClass, dmSaved.message});
 
     // The shop's customer who is served at every counter: each counter saves
     // into the visit of the same second as the others.

@@ -12,8 +12,11 @@
 #include <QSqlRecord>
 #include <memory>
 
+#include "crypto/aes_hex.h"
 #include "customer/customer_search.h"
+#include "customer/customer_record.h"
 #include "data/gateway.h"
+#include "prescription/visit_save.h"
 #include "text/item_list.h"
 #include "test_support.h"
 
@@ -132,8 +135,11 @@ TEST_P(Counters, EverySaveOfEveryCounterIsThereAsWritten) {
       ASSERT_EQ(l.value(1), "ok") << l.join(' ').toStdString();
       if (what == "pat") {
         ++registered[j.shop];
-        EXPECT_EQ(row(*dm, "select shopId,Name,Gender,Age from pat where PatId = ?", {l[2].toLongLong()}).join('|'),
-                  QStringList({j.shop, l[3], l[4], l[5]}).join('|'));
+        QStringList v = row(*dm, "select shopId,Name,Gender,Age,Tel,Address from pat where PatId = ?", {l[2].toLongLong()});
+        ASSERT_EQ(v.size(), 6);
+        v[4] = decryptForDisplay(v[4]);  // phone and address are kept enciphered
+        v[5] = decryptForDisplay(v[5]);
+        EXPECT_EQ(v.join('|'), QStringList({j.shop, l[3], l[4], l[5], l[6], l[7]}).join('|'));
       } else if (what == "herb") {
         const QStringList v = row(*dm,
                                   "select count(*) over (),Herb,HerbIds,herbPrice,Disease from pat_med "
@@ -201,6 +207,52 @@ TEST_P(Counters, EverySaveOfEveryCounterIsThereAsWritten) {
     EXPECT_EQ(row(*dm, "PRAGMA journal_mode", {}).join('|'), "wal");
   }
   EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(',').toStdString();
+}
+
+// Another window holds the file's write lock longer than a save waits: the save
+// says "保存失败", writes nothing, and goes through once the lock is free.
+TEST(TwoWindows, ASaveThatCannotGetTheLockSaysSoAndChangesNothing) {
+  DataFolder folder(RemoteKind::Sqlite);
+  TCM_REQUIRE_FOLDER(folder);
+  DbSettings patient = folder.settings();
+  patient.sqliteBusyTimeoutMs = 200;
+  RecordingMessages messages, otherMessages;
+  TDMServer dm(patient, &messages);
+  TDMServer other(folder.settings(), &otherMessages);
+  const QString pat = registerShared(dm, 1);
+  ASSERT_FALSE(pat.isEmpty());
+  VisitPrescription p;
+  p.shopId = "1";
+  p.patId = pat;
+  p.mzno = GetMZNO(kBase, "1");
+  p.side = PrescriptionSide::Herb;
+  p.disease = QStringLiteral("气虚质");
+  p.displayText = QStringLiteral("黄芪10克");
+  p.idsText = "1";
+  p.priceText = "3.5";
+  p.today = kBase.date();
+
+  QSqlDatabase& held = other.remoteConnection();
+  ASSERT_TRUE(held.transaction());
+  QSqlQuery q(held);
+  ASSERT_TRUE(q.exec("update pat set dm = 'x' where PatId = 0"));  // takes the write lock
+  const VisitSaveResult r = saveVisitPrescription(dm, p);
+  EXPECT_EQ(r, VisitSaveResult::Failed);
+  EXPECT_EQ(visitSaveMessage(r), QStringLiteral("保存失败"));
+  const CustomerSave c = saveCustomer(dm, "1", QString(), CustomerForm{QStringLiteral("新客"), QStringLiteral("男"), "30", "13800001111", ""},
+                                      kBase.date());
+  EXPECT_FALSE(c.ok);
+  EXPECT_EQ(c.message, QStringLiteral("保存失败"));
+  q.finish();
+  ASSERT_TRUE(held.rollback());
+
+  EXPECT_EQ(count(dm, "select count(*) from pat_med where patId = ?", {pat.toLongLong()}), 0);
+  EXPECT_EQ(count(dm, "select count(*) from pat where Name = ?", {QStringLiteral("新客")}), 0);
+  EXPECT_EQ(saveVisitPrescription(dm, p), VisitSaveResult::Saved);
+  EXPECT_EQ(row(dm, "select Herb from pat_med where patId = ?", {pat.toLongLong()}).join('|'), QStringLiteral("黄芪10克"));
+  EXPECT_TRUE(saveCustomer(dm, "1", QString(), CustomerForm{QStringLiteral("新客"), QStringLiteral("男"), "30", "13800001111", ""},
+                           kBase.date())
+                  .ok);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDatabases, Counters, ::testing::Values(RemoteKind::Sqlite, RemoteKind::Postgres),
