@@ -149,7 +149,7 @@ bool remoteIsEmbedded(const DbSettings& settings) {
 
 QString serverBackupAdvice() {
   return QStringLiteral(
-      "远程数据库在 PostgreSQL 服务器上：请在服务器上用 pg_dump 备份、pg_restore 恢复（见 README「备份与恢复」），"
+      "远程数据库在 PostgreSQL 服务器上：请在服务器上用 pg_dump 备份、pg_restore 恢复（见 README 的 “Backups and restoring them”），"
       "本命令不复制任何文件。");
 }
 
