@@ -61,7 +61,7 @@ TDMTestFrm::TDMTestFrm(TDMServer& dm, Messages& messages, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), dm_(dm), messages_(messages) {
   setObjectName(QStringLiteral("DMTestFrm"));
   setWindowTitle(kTitle);
-  setFixedSize(560, 660);
+  setFixedSize(640, 660);
   setAutoFillBackground(true);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::white);
@@ -88,7 +88,6 @@ TDMTestFrm::TDMTestFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   int row = 0;
   auto addQuestion = [&](const QString& question, QWidget* a, QWidget* b, QWidget* c = nullptr) {
     auto* q = new QLabel(question, body);
-    q->setWordWrap(true);
     grid->addWidget(q, row, 0, Qt::AlignRight | Qt::AlignVCenter);
     auto* answers = new QHBoxLayout;
     answers->setSpacing(16);
@@ -122,7 +121,7 @@ TDMTestFrm::TDMTestFrm(TDMServer& dm, Messages& messages, QWidget* parent)
                                 QStringLiteral("rb8"));
   addQuestion(QStringLiteral("是否每天至少活动30分钟"), rb7, rb8);
   grid->setColumnStretch(1, 1);
-  grid->setColumnMinimumWidth(0, 200);
+  grid->setColumnMinimumWidth(0, 280);
   v->addLayout(grid);
 
   auto* result = new QFrame(body);
