@@ -4,10 +4,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
@@ -15,6 +17,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "customer/customer_frm.h"
+#include "customer/customer_rcd_frm.h"
+#include "customer/customer_strip.h"
+#include "customer/dm_test_frm.h"
+#include "customer/pat_info_frm.h"
+#include "customer/pat_med_frm.h"
 #include "data/gateway.h"
 #include "data/knowledge_loader.h"
 #include "entry/identify_page.h"
@@ -62,6 +70,25 @@ TPanel* titleButton(const QString& caption, QWidget* parent, const QString& name
   b->setFont(f);
   b->setHoverColors(kDarkTeal, Qt::white, kGreen, Qt::white);
   return b;
+}
+
+// "AI辨识", "药膳记录", "客户资料": the active one darker, the others in the bar's colour.
+TPanel* topBarButton(const QString& caption, QWidget* parent, const QString& name) {
+  auto* b = new TPanel(caption, parent);
+  b->setObjectName(name);
+  b->setFixedSize(96, 48);
+  b->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold;"));
+  return b;
+}
+
+// An empty page of the page control that a window is docked into later.
+QWidget* dockPage(QTabWidget* pages, const QString& name, const QString& caption) {
+  auto* page = new QWidget(pages);
+  page->setObjectName(name);
+  auto* l = new QVBoxLayout(page);
+  l->setContentsMargins(0, 0, 0, 0);
+  pages->addTab(page, caption);
+  return page;
 }
 
 constexpr int kMinimumWidth = 1024;
@@ -117,14 +144,14 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   imgMax->hide();
   pnlClose = titleButton(QStringLiteral("╳"), pnlTop, QStringLiteral("pnlClose"));
   pnlClose->setHoverColors(QColor(0xFF, 0x00, 0x00), QColor(0xF5, 0xF5, 0xF5), kGreen, Qt::white);
-  imgAI = new TPanel(QStringLiteral("AI辨识"), pnlTop);
-  imgAI->setObjectName(QStringLiteral("imgAI"));
-  imgAI->setFixedSize(96, 48);
-  imgAI->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold;"));
-  imgAI->setColors(QColor(0x02, 0x5E, 0x51), Qt::white);  // the active top-bar button
+  imgAI = topBarButton(QStringLiteral("AI辨识"), pnlTop, QStringLiteral("imgAI"));
+  imgMedRcd = topBarButton(QStringLiteral("药膳记录"), pnlTop, QStringLiteral("imgMedRcd"));
+  lblMember = topBarButton(QStringLiteral("客户资料"), pnlTop, QStringLiteral("lblMember"));
   top->addWidget(lblTitle);
   top->addSpacing(40);
   top->addWidget(imgAI);
+  top->addWidget(imgMedRcd);
+  top->addWidget(lblMember);
   top->addStretch(1);
   top->addWidget(lblUser);
   top->addWidget(imgSet);
@@ -141,8 +168,17 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   pgMain->tabBar()->hide();  // the top bar's buttons choose the page
   tsAI = new TIdentifyPage(dm_, messages_, LstAliases, this, pgMain);
   pgMain->addTab(tsAI, QStringLiteral("AI辨识"));
+  tsCustomerRcd = dockPage(pgMain, QStringLiteral("tsCustomerRcd"), QStringLiteral("药膳记录"));
+  tsCustomer = dockPage(pgMain, QStringLiteral("tsCustomer"), QStringLiteral("客户资料"));
   root->addWidget(pgMain, 1);
-  connect(imgAI, &TPanel::clicked, this, [this] { pgMain->setCurrentWidget(tsAI); });
+  setActiveTopButton(imgAI);
+  connect(imgAI, &TPanel::clicked, this, &TMainFrm::imgAIClick);
+  connect(imgMedRcd, &TPanel::clicked, this, &TMainFrm::imgMedRcdClick);
+  connect(lblMember, &TPanel::clicked, this, &TMainFrm::lblMemberClick);
+  connect(tsAI, &TIdentifyPage::customerDetailsRequested, this, &TMainFrm::openCustomerDetails);
+  connect(tsAI->customer->lbl9, &TPanel::clicked, this, &TMainFrm::lbl9Click);
+  // "历史药膳 >": every recent visit of the current customer.
+  connect(tsAI, &TIdentifyPage::visitRecordsRequested, this, [this](int patId) { patMedFrm().openFor(patId, 0); });
   // A classic prescription of the result panel opens the herbal editor.
   connect(tsAI, &TIdentifyPage::classicPrescriptionRequested, this,
           [this](const QString& synName, const QString& preId, const QString& preName) {
@@ -320,6 +356,68 @@ void TMainFrm::imgSetClick() {
 }
 
 TSetParamFrm* TMainFrm::setParamFrm() const { return setParamFrm_; }
+
+void TMainFrm::setActiveTopButton(TPanel* active) {
+  for (TPanel* b : {imgAI, imgMedRcd, lblMember}) {
+    if (b == active)
+      b->setColors(QColor(0x02, 0x5E, 0x51), Qt::white);
+    else
+      b->setColors(kTopBar, QColor(0xD8, 0xEF, 0xEA));
+  }
+}
+
+void TMainFrm::imgAIClick() {
+  setActiveTopButton(imgAI);
+  pgMain->setCurrentWidget(tsAI);
+}
+
+void TMainFrm::imgMedRcdClick() {
+  if (!customerRcdFrm_) {
+    customerRcdFrm_ = new TCustomerRcdFrm(dm_, messages_, *this, tsCustomerRcd);
+    tsCustomerRcd->layout()->addWidget(customerRcdFrm_);
+  }
+  setActiveTopButton(imgMedRcd);
+  pgMain->setCurrentWidget(tsCustomerRcd);
+}
+
+void TMainFrm::lblMemberClick() {
+  if (!customerFrm_) {
+    customerFrm_ = new TCustomerFrm(dm_, messages_, *this, tsCustomer);
+    tsCustomer->layout()->addWidget(customerFrm_);
+  }
+  setActiveTopButton(lblMember);
+  pgMain->setCurrentWidget(tsCustomer);
+}
+
+void TMainFrm::lbl9Click() {
+  dmTestFrm().openFor(currentPatId(), currentGender(), currentAge(), 1);
+}
+
+void TMainFrm::openCustomerDetails(int fromType) {
+  auto* frm = new TPatInfoFrm(dm_, messages_, *this, this);
+  frm->setAttribute(Qt::WA_DeleteOnClose);
+  if (fromType == 1)
+    frm->openForMainSearch();
+  else
+    frm->openPlain();
+}
+
+QString TMainFrm::currentPatId() const { return tsAI->customer->PatId; }
+QString TMainFrm::currentMZNO() const { return tsAI->customer->MZNO; }
+QString TMainFrm::currentGender() const { return tsAI->customer->edtGender->currentText(); }
+QString TMainFrm::currentAge() const { return tsAI->customer->edtAge->text(); }
+
+void TMainFrm::makeCurrent(const CustomerPick& c, Visit visit) { tsAI->customer->makeCurrent(c, visit); }
+
+TPatMedFrm& TMainFrm::patMedFrm() {
+  if (!patMedFrm_) patMedFrm_ = new TPatMedFrm(dm_, messages_, this);
+  return *patMedFrm_;
+}
+
+TDMTestFrm& TMainFrm::dmTestFrm() {
+  if (!dmTestFrm_) dmTestFrm_ = new TDMTestFrm(dm_, messages_, this);
+  return *dmTestFrm_;
+}
 
 void TMainFrm::Panel1Click() {
   // The "☰" button offers what the top bar holds elsewhere, so it is never a dead button.

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "customer/customer_host.h"
 #include "entry/vocabulary.h"
 
 class QLabel;
@@ -24,8 +25,10 @@ class TIdentifyPage;
 class TMsgBoxFrm;
 class THelpFrm;
 class TSetParamFrm;
+class TCustomerFrm;
+class TCustomerRcdFrm;
 
-class TMainFrm : public QWidget {
+class TMainFrm : public QWidget, public CustomerHost {
   Q_OBJECT
  public:
   TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent = nullptr);
@@ -52,8 +55,25 @@ class TMainFrm : public QWidget {
   TPanel* pnlClose = nullptr;
   // Pages
   QTabWidget* pgMain = nullptr;
-  TPanel* imgAI = nullptr;
+  TPanel* imgAI = nullptr;       // "AI辨识"
+  TPanel* imgMedRcd = nullptr;   // "药膳记录"
+  TPanel* lblMember = nullptr;   // "客户资料"
   TIdentifyPage* tsAI = nullptr;
+  QWidget* tsCustomerRcd = nullptr;
+  QWidget* tsCustomer = nullptr;
+  // The pages' windows, docked on first use.
+  TCustomerRcdFrm* customerRcdFrm() const { return customerRcdFrm_; }
+  TCustomerFrm* customerFrm() const { return customerFrm_; }
+
+  // CustomerHost: the strip of the identification screen owns the current customer.
+  QString currentPatId() const override;
+  QString currentMZNO() const override;
+  QString currentGender() const override;
+  QString currentAge() const override;
+  void makeCurrent(const CustomerPick& c, Visit visit) override;
+  void showIdentification() override { imgAIClick(); }
+  TPatMedFrm& patMedFrm() override;
+  TDMTestFrm& dmTestFrm() override;
   // Loading
   QFrame* pnlLoadData = nullptr;
   QLabel* lblLoadCaption = nullptr;
@@ -87,6 +107,13 @@ class TMainFrm : public QWidget {
   void Image2Click();
   void Panel1Click();
   void imgSetClick();
+  void imgAIClick();
+  void imgMedRcdClick();
+  void lblMemberClick();
+  // "中国糖尿病风险评估表": the assessment for the current customer.
+  void lbl9Click();
+  // The strip's "选择", "+ 添加" (0) and "+选择" (1): a fresh customer window each time.
+  void openCustomerDetails(int fromType);
 
  Q_SIGNALS:
   // The after-login loading has run (successfully or not).
@@ -102,6 +129,7 @@ class TMainFrm : public QWidget {
   [[nodiscard]] bool loadKnowledgeAndPrices(const QStringList& captionsBeforePrices);
   void showLoadFailure(const QString& caption, const QString& message);
   void toggleSizeState();
+  void setActiveTopButton(TPanel* active);
   void placeFull(int width, int height);
 
   TDMServer& dm_;
@@ -109,6 +137,10 @@ class TMainFrm : public QWidget {
   QPointer<TMsgBoxFrm> msgBox_;
   QPointer<THelpFrm> helpFrm_;
   QPointer<TSetParamFrm> setParamFrm_;
+  TCustomerRcdFrm* customerRcdFrm_ = nullptr;
+  TCustomerFrm* customerFrm_ = nullptr;
+  QPointer<TPatMedFrm> patMedFrm_;
+  QPointer<TDMTestFrm> dmTestFrm_;
   int sizeTag_ = 1;
   int maxTag_ = 1;
   bool shownOnce_ = false;

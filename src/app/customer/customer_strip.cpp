@@ -42,6 +42,12 @@ TPanel* link(const QString& text, QWidget* parent, const QString& name) {
   return l;
 }
 
+void setUnderline(QWidget* w, bool on) {
+  QFont f = w->font();
+  f.setUnderline(on);
+  w->setFont(f);
+}
+
 }  // namespace
 
 TCustomerStrip::TCustomerStrip(TDMServer& dm, QWidget* popupParent, QWidget* parent)
@@ -86,12 +92,16 @@ TCustomerStrip::TCustomerStrip(TDMServer& dm, QWidget* popupParent, QWidget* par
   g->addWidget(caption(QStringLiteral("年龄"), this), 0, 4);
   g->addWidget(edtAge, 0, 5);
   g->addWidget(caption(QStringLiteral("电话"), this), 1, 0);
-  g->addWidget(edtTel, 1, 1, 1, 3);
+  g->addWidget(edtTel, 1, 1);
   auto* buttons = new QHBoxLayout;
   buttons->setSpacing(6);
   buttons->addWidget(pnlAdd);
   buttons->addWidget(pnlClear);
-  g->addLayout(buttons, 1, 4, 1, 2, Qt::AlignRight);
+  g->addLayout(buttons, 1, 2, 1, 4, Qt::AlignRight);
+  lbl9 = link(QStringLiteral("中国糖尿病风险评估表"), this, QStringLiteral("lbl9"));
+  connect(lbl9, &TPanel::entered, this, [this] { setUnderline(lbl9, true); });
+  connect(lbl9, &TPanel::left, this, [this] { setUnderline(lbl9, false); });
+  g->addWidget(lbl9, 2, 1, Qt::AlignLeft);
   g->setColumnStretch(1, 1);
 
   connect(edtPatName, &QLineEdit::textChanged, this, [this] { edtPatNameChange(); });
