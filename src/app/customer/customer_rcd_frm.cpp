@@ -20,12 +20,14 @@ TCustomerRcdFrm::TCustomerRcdFrm(TDMServer& dm, Messages& messages, CustomerHost
   header->lblBirthday->setText(QStringLiteral("出生"));
   header->lblTel->setText(QStringLiteral("手机"));
   header->lblBodyType->hide();
+  header->setWideColumn(header->lblDisease, 90);
   header->lblDisease->setText(QStringLiteral("辨证结果/主症"));
   header->lblAddress->setText(QStringLiteral("金额"));
   header->lblDate->setText(QStringLiteral("创建日期"));
 
   for (TPatListFrame* row : arrPatList) {
     row->lblBodyType->hide();
+    row->setWideColumn(row->lblDisease, 90);
     row->lblView->setText(QStringLiteral("膳食方案"));
     row->lblDisease->setCursor(Qt::ArrowCursor);
     connect(row, &TPatListFrame::viewClicked, this, &TCustomerRcdFrm::PatListFrame1lblViewClick);

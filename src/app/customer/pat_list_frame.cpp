@@ -54,6 +54,7 @@ TPatListFrame::TPatListFrame(QWidget* parent) : QFrame(parent) {
   Label1->hide();
   Label2->hide();
   for (QLabel* l : labels()) row->addWidget(l, l == lblAddress ? 1 : 0);
+  wide_ = lblAddress;
 
   for (TPanel* action : {lblView, Label1, Label2}) {
     connect(action, &TPanel::entered, this, &TPatListFrame::lblViewMouseEnter);
@@ -72,6 +73,16 @@ QList<QLabel*> TPatListFrame::labels() const {
 
 void TPatListFrame::Init() {
   for (QLabel* l : labels()) l->setAlignment((l->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
+}
+
+void TPatListFrame::setWideColumn(QLabel* wide, int fixedWidth) {
+  auto* row = static_cast<QHBoxLayout*>(layout());
+  row->setStretchFactor(wide_, 0);
+  wide_->setFixedWidth(fixedWidth);
+  wide->setMinimumWidth(wide->width());
+  wide->setMaximumWidth(QWIDGETSIZE_MAX);
+  row->setStretchFactor(wide, 1);
+  wide_ = wide;
 }
 
 void TPatListFrame::setUnderline(QObject* label, bool on) {

@@ -42,6 +42,9 @@ class TPatListFrame : public QFrame {
   QList<QLabel*> labels() const;
   // Centres the labels vertically.
   void Init();
+  // The one column that takes the row's spare width (the address by default);
+  // the others keep their widths, `fixedWidth` becomes the former one's.
+  void setWideColumn(QLabel* wide, int fixedWidth);
 
  public Q_SLOTS:
   void lblViewMouseEnter();
@@ -55,6 +58,7 @@ class TPatListFrame : public QFrame {
 
  private:
   void setUnderline(QObject* label, bool on);
+  QLabel* wide_ = nullptr;
 };
 
 }  // namespace tcm::ui

@@ -26,11 +26,12 @@ TPanel* barButton(const QString& caption, const QString& name, QWidget* parent, 
   auto* b = new TPanel(caption, parent);
   b->setObjectName(name);
   b->setFixedSize(strong ? 96 : 64, 30);
-  if (strong)
+  if (strong) {
     b->setHoverColors(QColor(0x03, 0x7C, 0x6A), Qt::white, QColor(0x07, 0xC1, 0x60), Qt::white);
-  else
+  } else {
     b->setHoverColors(QColor(0xE0, 0xF2, 0xEE), QColor(0x03, 0x7C, 0x6A), Qt::white, QColor(0x03, 0x7C, 0x6A));
-  b->setStyleSheet(QStringLiteral("border: 1px solid #037C6A;"));
+    b->setFrameShape(QFrame::Box);
+  }
   return b;
 }
 
@@ -87,6 +88,10 @@ TPatListPage::TPatListPage(ListingKind kind, TDMServer& dm, Messages& messages, 
   header->lblView->setCursor(Qt::ArrowCursor);
   root->addWidget(header);
 
+  // The rows stand one pixel apart below the header.
+  auto* rows = new QVBoxLayout;
+  rows->setSpacing(1);
+  root->addLayout(rows);
   for (int n = 1; n <= kRowsPerPage; ++n) {
     auto* row = new TPatListFrame(this);
     row->setObjectName(QStringLiteral("PatListFrame%1").arg(n));
@@ -96,7 +101,7 @@ TPatListPage::TPatListPage(ListingKind kind, TDMServer& dm, Messages& messages, 
     row->setPalette(rp);
     row->hide();
     arrPatList << row;
-    root->addWidget(row);
+    rows->addWidget(row);
   }
   root->addStretch(1);
 
@@ -104,6 +109,8 @@ TPatListPage::TPatListPage(ListingKind kind, TDMServer& dm, Messages& messages, 
   foot->addStretch(1);
   lblTotalPage = new QLabel(QStringLiteral("0条"), this);
   lblTotalPage->setObjectName(QStringLiteral("lblTotalPage"));
+  lblTotalPage->setMinimumWidth(110);
+  lblTotalPage->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   foot->addWidget(lblTotalPage);
   foot->addSpacing(16);
   foot->addWidget(new QLabel(QStringLiteral("第"), this));
