@@ -89,9 +89,24 @@ TEST_P(CustomerRecord, InsertReadsItsOwnIdThenUpdatesThatCustomer) {
   EXPECT_EQ(decryptForDisplay(row[3]), QStringLiteral("上海"));
   EXPECT_EQ(patRow(twin.patId.toLongLong(), QStringLiteral("Age,tel1")), (QStringList{"42", "5678"}));
 
-  // Another shop cannot correct this shop's customer; a name with a quote is just a name.
-  EXPECT_TRUE(saveCustomer(*dm, "2", first.patId, {"冒名", "男", "50", "1111", ""}, kToday).ok);
-  EXPECT_EQ(patRow(first.patId.toLongLong(), QStringLiteral("Name"))[0], QStringLiteral("王芳"));
+  // Another shop cannot correct this shop's customer, nor can anyone correct a customer that is not there.
+  for (const auto& [shop, id] : {std::pair<QString, QString>{"2", first.patId}, {"1", "999999"}}) {
+    const CustomerSave refused = saveCustomer(*dm, shop, id, {"冒名", "男", "50", "1111", ""}, kToday);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.message, QStringLiteral("保存失败"));
+  }
+  EXPECT_EQ(patRow(first.patId.toLongLong(), QStringLiteral("Name,Age"))[0], QStringLiteral("王芳"));
+
+  // A customer registered years ago: the age typed is today's, the row keeps the registration
+  // year's, and the search shows what was typed (corrected twice, it does not grow).
+  const qint64 old = addCustomer(1, QStringLiteral("老客"), QStringLiteral("男"), "30", "13800002222", "2023-02-01");
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(saveCustomer(*dm, "1", QString::number(old), {"老客", "男", "40", "13800002222", ""}, kToday).ok);
+    EXPECT_EQ(patRow(old, "Age"), QStringList{"37"});
+    EXPECT_EQ(searchCustomerDetails(*dm, "1", QStringLiteral("老客"), kToday)->value(0).age, "40");
+  }
+  EXPECT_TRUE(saveCustomer(*dm, "1", QString::number(old), {"老客", "男", "1", "13800002222", ""}, kToday).ok);
+  EXPECT_EQ(patRow(old, "Age"), QStringList{"0"});  // never below 0
   const CustomerSave quoted = saveCustomer(*dm, "1", QString(), {"O'Neil", "男", "30", "1234", ""}, kToday);
   ASSERT_TRUE(quoted.ok);
   EXPECT_EQ(patRow(quoted.patId.toLongLong(), QStringLiteral("Name"))[0], "O'Neil");

@@ -44,12 +44,13 @@ struct CustomerSave {
   bool inserted = false;  // a new customer row was written
   QString message;        // "保存成功", "保存失败" or the failed check's message
   QString patId;          // the saved customer's id (ok only)
-  CustomerForm stored;    // the values as stored, unciphered: trimmed texts, age as a plain number
+  CustomerForm stored;    // the values as saved, unciphered: trimmed texts, the age today as a plain number
 };
 
-// Checks the form, then updates the customer `editedId` of the shop, or, when
-// `editedId` is empty, inserts a new customer registered `today` and reads its
-// id back from the insert. Nothing is written when a check fails.
+// Checks the form, then updates the customer `editedId` of the shop (its age
+// stored as it was in the registration year), or, when `editedId` is empty,
+// inserts a new customer registered `today` and reads its id back from the
+// insert. Nothing is written when a check fails or the shop has no such customer.
 CustomerSave saveCustomer(TDMServer& dm, const QString& shopId, const QString& editedId, const CustomerForm& form,
                           const QDate& today);
 
