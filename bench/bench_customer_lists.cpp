@@ -5,6 +5,8 @@
 // over the kept rows; the record view's latest visits.
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
+#include <QDateEdit>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <cstdlib>
@@ -12,7 +14,12 @@
 #include <memory>
 
 #include "crypto/aes_hex.h"
+#include "customer/customer_frm.h"
+#include "customer/customer_host.h"
 #include "customer/customer_list.h"
+#include "customer/customer_rcd_frm.h"
+#include "customer/pat_list_frame.h"
+#include "login/login_state.h"
 #include "customer/visit_records.h"
 #include "test_support.h"
 
@@ -106,7 +113,9 @@ BigShop* bigShop(RemoteKind kind) {
   static bool cleanupRegistered = false;
   if (!cleanupRegistered) {
     cleanupRegistered = true;
-    std::atexit([] {
+    // While the application object still stands: the databases' connections
+    // close before the temporary PostgreSQL database is dropped.
+    qAddPostRoutine([] {
       for (auto& [k, s] : shops) {
         s->dm.reset();
         s->folder.reset();  // drops the PostgreSQL database
@@ -215,6 +224,44 @@ void pageThrough(benchmark::State& state, RemoteKind kind) {
   }
 }
 
+// The window itself: "查询" over the whole year until the rows of page 1
+// stand on screen (the rest would follow between turns of the event loop).
+class NoHost : public ui::CustomerHost {
+ public:
+  QString currentPatId() const override { return {}; }
+  QString currentMZNO() const override { return {}; }
+  QString currentGender() const override { return {}; }
+  QString currentAge() const override { return {}; }
+  void makeCurrent(const ui::CustomerPick&, Visit) override {}
+  void showIdentification() override {}
+  ui::TPatMedFrm& patMedFrm() override { std::abort(); }
+  ui::TDMTestFrm& dmTestFrm() override { std::abort(); }
+};
+
+template <typename Frm>
+void windowFirstPage(benchmark::State& state, RemoteKind kind) {
+  BigShop* shop = bigShop(kind);
+  if (!shop->error.isEmpty()) {
+    state.SkipWithError(shop->error.toUtf8().constData());
+    return;
+  }
+  loginState().ShopId = QStringLiteral("1");
+  NoHost host;
+  Frm frm(*shop->dm, shop->quiet, host);
+  frm.resize(1200, 620);
+  frm.show();
+  frm.dt1->setDate(wholeYear().from);
+  frm.dt2->setDate(wholeYear().to);
+  for (auto _ : state) {
+    frm.searchClick();
+    if (frm.arrPatList[9]->isHidden()) {
+      state.SkipWithError("no first page");
+      break;
+    }
+  }
+  loginState().clear();
+}
+
 void recent(benchmark::State& state, RemoteKind kind) {
   BigShop* shop = bigShop(kind);
   if (!shop->error.isEmpty()) {
@@ -246,6 +293,21 @@ void recent(benchmark::State& state, RemoteKind kind) {
 
 LISTING_BENCHES(CustomerList, ListingKind::Customers)
 LISTING_BENCHES(VisitList, ListingKind::Visits)
+
+void BM_CustomerFrm_FirstPage_Sqlite(benchmark::State& s) { windowFirstPage<ui::TCustomerFrm>(s, RemoteKind::Sqlite); }
+void BM_CustomerFrm_FirstPage_Postgres(benchmark::State& s) {
+  windowFirstPage<ui::TCustomerFrm>(s, RemoteKind::Postgres);
+}
+void BM_CustomerRcdFrm_FirstPage_Sqlite(benchmark::State& s) {
+  windowFirstPage<ui::TCustomerRcdFrm>(s, RemoteKind::Sqlite);
+}
+void BM_CustomerRcdFrm_FirstPage_Postgres(benchmark::State& s) {
+  windowFirstPage<ui::TCustomerRcdFrm>(s, RemoteKind::Postgres);
+}
+BENCHMARK(BM_CustomerFrm_FirstPage_Sqlite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CustomerFrm_FirstPage_Postgres)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CustomerRcdFrm_FirstPage_Sqlite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CustomerRcdFrm_FirstPage_Postgres)->Unit(benchmark::kMillisecond);
 
 void BM_VisitList_PageChange_Sqlite(benchmark::State& s) { pageThrough(s, RemoteKind::Sqlite); }
 void BM_VisitList_PageChange_Postgres(benchmark::State& s) { pageThrough(s, RemoteKind::Postgres); }
