@@ -193,6 +193,43 @@ TEST_P(ListWindows, CustomerListPagesFromTheKeptRows) {
   EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(",").toStdString();
 }
 
+TEST_P(ListWindows, RestOfTheListingArrivesWithoutMovingThePage) {
+  TCM_REQUIRE_FOLDER(*folder_);
+  QList<Sql> inserts;
+  for (int i = 0; i < 130; ++i)
+    inserts << Sql(QStringLiteral("insert into pat(shopId,Name,Tel,wrDate) values(1,?,?,?)"),
+                   {QStringLiteral("批%1").arg(i, 3, 10, QLatin1Char('0')), *encryptText(QStringLiteral("1380000%1").arg(i)),
+                    day(QDate::currentDate())});
+  ASSERT_TRUE(dm->ExecLstSql(inserts, true));
+  TCustomerFrm frm(*dm, messages, *host);
+  frm.show();
+  frm.pnl20Click();
+  // The first step: ten pages, the count still growing, page 1 on screen.
+  ASSERT_FALSE(frm.listingDone());
+  EXPECT_EQ(frm.lstPatObj.size(), 100);
+  EXPECT_EQ(frm.lblTotalPage->text(), QStringLiteral("100条…"));
+  EXPECT_EQ(frm.cbbTotalPage->count(), 10);
+  const int fills = frm.pageFills();
+  frm.cbbTotalPage->setCurrentIndex(9);
+  EXPECT_EQ(frm.pageFills(), fills + 1);
+  EXPECT_EQ(shownNames(frm).first(), QStringLiteral("批090"));
+  // The rest arrives between turns of the event loop; the page chosen stays.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm.listingDone(); }, 10000));
+  EXPECT_EQ(frm.lstPatObj.size(), 130);
+  EXPECT_EQ(frm.lblTotalPage->text(), QStringLiteral("130条"));
+  EXPECT_EQ(frm.cbbTotalPage->count(), 13);
+  EXPECT_EQ(frm.cbbTotalPage->currentIndex(), 9);
+  EXPECT_EQ(frm.pageFills(), fills + 1);
+  EXPECT_EQ(shownNames(frm).first(), QStringLiteral("批090"));
+  EXPECT_EQ(frm.arrPatList[0]->lblTel->text(), "138000090");
+  EXPECT_LE(frm.lstPatObj.decipheredCount(), 20);
+  frm.cbbTotalPage->setCurrentIndex(12);
+  EXPECT_EQ(shownNames(frm), QStringList({QStringLiteral("批120"), QStringLiteral("批121"), QStringLiteral("批122"),
+                                          QStringLiteral("批123"), QStringLiteral("批124"), QStringLiteral("批125"),
+                                          QStringLiteral("批126"), QStringLiteral("批127"), QStringLiteral("批128"),
+                                          QStringLiteral("批129")}));
+}
+
 TEST_P(ListWindows, CustomerRowActions) {
   TCM_REQUIRE_FOLDER(*folder_);
   const qint32 zhou = addCustomer(*dm, {1, QStringLiteral("周八"), QStringLiteral("男"), "45", "13900002222",

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
+#include <QHideEvent>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -144,6 +145,13 @@ void TPatListPage::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   // Coming back to the page starts afresh; a restored minimised window does not.
   if (!e->spontaneous()) FormShow();
+}
+
+void TPatListPage::hideEvent(QHideEvent* e) {
+  QWidget::hideEvent(e);
+  // Leaving the page ends its reading (coming back starts afresh); a
+  // minimised window reads on.
+  if (!e->spontaneous()) readTimer_.stop();
 }
 
 void TPatListPage::resizeEvent(QResizeEvent* e) {

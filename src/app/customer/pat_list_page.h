@@ -72,6 +72,7 @@ class TPatListPage : public QWidget {
   void refreshRows();
   QHBoxLayout* filterBar() const { return filterBar_; }
   void showEvent(QShowEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
 
   TDMServer& dm_;
