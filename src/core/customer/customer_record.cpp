@@ -128,22 +128,18 @@ CustomerSave saveCustomer(TDMServer& dm, const QString& shopId, const QString& e
     bool idOk = false;
     const qint64 id = editedId.toLongLong(&idOk);
     if (!idOk || id <= 0) return result;
-    // The row keeps the age at registration (the windows show it grown by the
-    // years since): the age typed now is taken back to the registration year,
-    // so that a correction does not add those years a second time.
-    QSqlQuery* q = dm.GetDB(Sql(QStringLiteral("select wrDate from pat where PatId=? and shopId=?"), {id, shop}), true);
+    // A correction stores the age as typed: the customer list, which opens
+    // the correction, shows and prefills the age kept in the row.
+    QSqlQuery* q = dm.GetDB(Sql(QStringLiteral("select PatId from pat where PatId=? and shopId=?"), {id, shop}), true);
     if (!q) return result;
     if (!q->next()) {
       [[maybe_unused]] const bool ended = dm.rowsReadToEnd(*q);  // no such customer of the shop, or a read failure shown
       return result;
     }
-    const QDate registered = registrationDate(q->value(0));
     q->finish();
-    const int yearsSince = registered.isValid() ? std::max(0, today.year() - registered.year()) : 0;
-    const QString registeredAge = QString::number(std::max(0, stored.age.toInt() - yearsSince));
     if (!dm.ExecSql(Sql(QStringLiteral("update pat set Name=?,Gender=?,Age=?,Tel=?,tel1=?,Address=? "
                                        "where PatId=? and shopId=?"),
-                        {stored.name, stored.gender, registeredAge, *tel, tel1, *address, id, shop}),
+                        {stored.name, stored.gender, stored.age, *tel, tel1, *address, id, shop}),
                     true))
       return result;
     result.patId = QString::number(id);
