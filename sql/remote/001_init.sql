@@ -63,7 +63,6 @@ CREATE TABLE pat (
 );
 CREATE INDEX ix_pat_shop_name ON pat (shopId, Name);
 CREATE INDEX ix_pat_shop_tel1 ON pat (shopId, tel1);
-CREATE INDEX ix_pat_shop_date ON pat (shopId, wrDate, PatId);
 
 CREATE TABLE pat_med (
   id {{ID}},
@@ -85,8 +84,6 @@ CREATE TABLE pat_med (
 );
 CREATE INDEX ix_pat_med_shop_mzno ON pat_med (shopId, MZNO);
 CREATE INDEX ix_pat_med_shop_pat ON pat_med (shopId, patId);
-CREATE INDEX ix_pat_med_shop_date ON pat_med (shopId, wrDate, id);
-CREATE INDEX ix_pat_med_pat_id ON pat_med (patId, id);
 
 CREATE TABLE syn_food (
   ID INTEGER PRIMARY KEY,

@@ -1,3 +1,4 @@
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include "data/schema.h"
@@ -98,10 +99,48 @@ TEST_P(Schema, RepairsDroppedTablesAndNamesMissingColumns) {
 
   // A column cannot be guessed: the set-up stops and names it.
   QSqlQuery alter(dm->remoteConnection());
-  ASSERT_TRUE(alter.exec("alter table herb_shop drop column stock"));
+  ASSERT_TRUE(alter.exec("alter table herb_shop drop column stock")) << alter.lastError().text().toStdString();
   alter.finish();
   EXPECT_EQ(missingSchemaParts(*dm, Database::Remote), QStringList{QStringLiteral("列 herb_shop.stock")});
   QString error;
   EXPECT_FALSE(applySchema(*dm, Database::Remote, &error));
   EXPECT_TRUE(error.contains(QStringLiteral("远程数据库结构不完整，缺少：列 herb_shop.stock"))) << error.toStdString();
+}
+
+// A database made before the listing indexes: its later steps run once, the
+// date indexes are replaced by the ones that carry the id, and a repair
+// afterwards only creates.
+TEST_P(Schema, LaterStepsReplaceTheOldDateIndexes) {
+  DataFolder folder(GetParam());
+  TCM_REQUIRE_FOLDER(folder);
+  RecordingMessages messages;
+  auto dm = folder.server(&messages);
+  const QString indexes = GetParam() == RemoteKind::Sqlite
+                              ? QStringLiteral("select name from sqlite_master where type='index' and name like 'ix_pat%'")
+                              : QStringLiteral("select indexname from pg_indexes where indexname like 'ix_pat%'");
+  auto indexNames = [&] {
+    QStringList names;
+    QSqlQuery q(dm->remoteConnection());
+    EXPECT_TRUE(q.exec(indexes)) << q.lastError().text().toStdString();
+    while (q.next()) names << q.value(0).toString();
+    names.sort();
+    return names;
+  };
+  QSqlQuery old(dm->remoteConnection());
+  for (const char* st : {"drop index ix_pat_shop_date_id", "drop index ix_pat_med_shop_date_id", "drop index ix_pat_med_pat_id",
+                         "create index ix_pat_shop_date on pat (shopId, wrDate)",
+                         "create index ix_pat_med_shop_date on pat_med (shopId, wrDate)",
+                         "delete from schema_version where version > 2"})
+    ASSERT_TRUE(old.exec(QString::fromLatin1(st))) << st << old.lastError().text().toStdString();
+  old.finish();
+  QString error;
+  ASSERT_TRUE(applySchema(*dm, Database::Remote, &error)) << error.toStdString();
+  const QStringList expected = {"ix_pat_med_pat_id", "ix_pat_med_shop_date_id", "ix_pat_med_shop_mzno", "ix_pat_med_shop_pat",
+                                "ix_pat_shop_date_id", "ix_pat_shop_name", "ix_pat_shop_tel1"};
+  EXPECT_EQ(indexNames(), expected);
+  // A repair (a table lost) creates what is missing and brings back no old index.
+  ASSERT_TRUE(old.exec(QStringLiteral("drop table log")));
+  old.finish();
+  ASSERT_TRUE(applySchema(*dm, Database::Remote, &error)) << error.toStdString();
+  EXPECT_EQ(indexNames(), expected);
 }

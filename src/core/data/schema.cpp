@@ -53,6 +53,12 @@ QString ifNotExists(const QString& statement) {
   return statement.left(m.capturedEnd()) + QStringLiteral("IF NOT EXISTS ") + statement.mid(m.capturedEnd());
 }
 
+// A repair only creates: a step's other statements (dropping an index it
+// replaces) ran once with the step and are not repeated.
+bool isCreateStatement(const QString& statement) {
+  return statement.trimmed().startsWith(QStringLiteral("CREATE"), Qt::CaseInsensitive);
+}
+
 QStringList stepStatements(Database which, const QString& file, QString* error) {
   QFile f(folderOf(which) + QLatin1Char('/') + file);
   if (!f.open(QIODevice::ReadOnly)) {
@@ -207,7 +213,8 @@ bool repairSchema(TDMServer& dm, Database which, QString* error) {
   if (!missingSchemaParts(dm, which).isEmpty()) {
     QList<SchemaStatement> statements;
     for (const QString& file : stepFiles(which))
-      for (const QString& st : stepStatements(which, file, error)) statements.append({dialect.schemaText(st), {}, file});
+      for (const QString& st : stepStatements(which, file, error))
+        if (isCreateStatement(st)) statements.append({dialect.schemaText(st), {}, file});
     if (!runInOneTransaction(db, statements, error)) return false;
   }
   const QStringList missing = missingSchemaParts(dm, which);
