@@ -123,7 +123,8 @@ TEST_F(MainWindow, HelpShowsOneTextAtATime) {
   ASSERT_NE(help, nullptr);
   EXPECT_TRUE(help->memTZ->isVisible());
   EXPECT_FALSE(help->memJB->isVisible());
-  EXPECT_TRUE(help->memTZ->toPlainText().startsWith(QStringLiteral("体质辨识包括8类42种中医体质及药膳方案\n\n气虚型：")));
+  EXPECT_TRUE(help->memTZ->toPlainText().startsWith(QStringLiteral("体质辨识包括11类49种中医体质及药膳方案\n\n气虚型：")));
+  EXPECT_TRUE(help->memTZ->toPlainText().endsWith(QStringLiteral("特禀型：特禀鼻鼽/特禀瘾疹\n\n平和型：平和质")));
   main->Image2Click();
   EXPECT_EQ(main->helpFrm(), help);
   EXPECT_FALSE(help->memTZ->isVisible());
