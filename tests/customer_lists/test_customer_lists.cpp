@@ -41,20 +41,20 @@ TEST(SearchFilter, BoxAndPickers) {
   };
   const ListingKind C = ListingKind::Customers, V = ListingKind::Visits;
   const Case cases[] = {
-      {C, "", d1, d2, K::DateRange},
-      {C, "   ", d1, d2, K::DateRange},
-      {C, "", d2, d1, std::nullopt},
-      {C, QStringLiteral(" 王 "), d2, d1, K::Name, QStringLiteral("王")},
+      {C, "", d1, d2, K::DateRange, {}, 0},
+      {C, "   ", d1, d2, K::DateRange, {}, 0},
+      {C, "", d2, d1, std::nullopt, {}, 0},
+      {C, QStringLiteral(" 王 "), d2, d1, K::Name, QStringLiteral("王"), 0},
       {C, "5678", d2, d1, K::TelEnding, {}, 5678},
       {C, "123456", d1, d2, K::TelEnding, {}, 1234},
-      {C, "12 4", d1, d2, K::NoMatch},
-      {C, "o'neil", d1, d2, std::nullopt},
-      {C, "wang", d1, d2, std::nullopt},
-      {C, "123456789012", d1, d2, std::nullopt},
-      {V, "", d1, d2, K::DateRange},
-      {V, "", d2, d1, std::nullopt},
-      {V, QStringLiteral("王"), d2, d1, std::nullopt},
-      {V, "  ", d1, d2, K::Name, ""},
+      {C, "12 4", d1, d2, K::NoMatch, {}, 0},
+      {C, "o'neil", d1, d2, std::nullopt, {}, 0},
+      {C, "wang", d1, d2, std::nullopt, {}, 0},
+      {C, "123456789012", d1, d2, std::nullopt, {}, 0},
+      {V, "", d1, d2, K::DateRange, {}, 0},
+      {V, "", d2, d1, std::nullopt, {}, 0},
+      {V, QStringLiteral("王"), d2, d1, std::nullopt, {}, 0},
+      {V, "  ", d1, d2, K::Name, "", 0},
       {V, "0012", d1, d2, K::TelEnding, {}, 12},
   };
   for (const Case& c : cases) {
@@ -63,8 +63,12 @@ TEST(SearchFilter, BoxAndPickers) {
     ASSERT_EQ(f.has_value(), c.kind.has_value());
     if (!f) continue;
     EXPECT_EQ(f->kind, *c.kind);
-    if (f->kind == K::Name) EXPECT_EQ(f->name, c.name);
-    if (f->kind == K::TelEnding) EXPECT_EQ(f->tel1, c.tel1);
+    if (f->kind == K::Name) {
+      EXPECT_EQ(f->name, c.name);
+    }
+    if (f->kind == K::TelEnding) {
+      EXPECT_EQ(f->tel1, c.tel1);
+    }
     if (f->kind == K::DateRange) {
       EXPECT_EQ(f->from, c.start);
       EXPECT_EQ(f->to, c.end.addDays(1));

@@ -165,8 +165,9 @@ TEST(KnowledgeCheck, BrokenCopiesAreReported) {
     bool found = false;
     for (const QString& p : problems) found = found || p.contains(b.expected);
     EXPECT_TRUE(found) << "expected: " << b.expected.toStdString() << "\ngot:\n" << lines(problems).toStdString();
-    if (!b.onlyAbout.isEmpty())
+    if (!b.onlyAbout.isEmpty()) {
       for (const QString& p : problems) EXPECT_TRUE(p.contains(b.onlyAbout)) << p.toStdString();
+    }
   }
 }
 
@@ -213,7 +214,9 @@ TEST_P(DailyPresentations, EachGivesItsClassAndTheSeedCheckAgrees) {
     ASSERT_EQ(id.outcome, IdentificationOutcome::Ranked) << id.error.toStdString();
     const TIll& first = id.results.first();
     EXPECT_EQ(check.classOf(first.Id), QString::fromUtf8(e.constitutionClass)) << first.Name.toStdString();
-    if (e.type) EXPECT_EQ(first.Name, QString::fromUtf8(e.type));
+    if (e.type) {
+      EXPECT_EQ(first.Name, QString::fromUtf8(e.type));
+    }
     // The seed check, which works from the files, ranks the same way.
     QStringList unknown;
     const EngineRun run = check.identify(check.presentationOfNames(names, QString::fromUtf8(e.gender),
