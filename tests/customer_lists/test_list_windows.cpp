@@ -412,9 +412,11 @@ TEST_P(ListWindows, VisitViewLatestFourteen) {
   view.tmr1Timer();
   for (QFrame* p : view.arrPnlDt) EXPECT_TRUE(p->isHidden());
   EXPECT_TRUE(view.edtMed->toPlainText().isEmpty());
+  EXPECT_EQ(view.edtMed->placeholderText(), QStringLiteral("该客户还没有膳食/方剂记录"));
   // Opening for no customer changes nothing; closing clears the text.
   view.openFor(pat, 0);
   view.tmr1Timer();
+  EXPECT_TRUE(view.edtMed->placeholderText().isEmpty());
   view.openFor(0, 0);
   view.tmr1Timer();
   EXPECT_FALSE(view.edtMed->toPlainText().isEmpty());

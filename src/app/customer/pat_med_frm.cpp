@@ -128,12 +128,16 @@ void TPatMedFrm::tmr1Timer() {
   showLoading(true);
   // Another customer's visits never show under the previous record's text.
   edtMed->clear();
+  edtMed->setPlaceholderText(QString());
   hideEntries();
   if (MedId <= 0) {
     QList<VisitDate> dates;
     if (recentVisits(dm_, patId, &dates)) {
       for (int k = 0; k < dates.size(); ++k) setEntry(k, dates[k].id, dates[k].caption);
-      if (!dates.isEmpty()) lbl1Click(0);
+      if (!dates.isEmpty())
+        lbl1Click(0);
+      else
+        edtMed->setPlaceholderText(QStringLiteral("该客户还没有膳食/方剂记录"));
     }
   } else {
     GetMed(MedId);
