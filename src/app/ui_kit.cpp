@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QFontDatabase>
 #include <QMouseEvent>
+#include <QVBoxLayout>
 #include <QWindow>
 
 namespace tcm::ui {
@@ -168,6 +169,17 @@ QString uiFontFamily() {
     return QString();
   }();
   return family;
+}
+
+void placeFormCentred(QWidget* page, QLayout* form) {
+  auto* outer = new QVBoxLayout(page);
+  outer->setContentsMargins(0, 50, 0, 0);
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  row->addLayout(form);
+  row->addStretch(1);
+  outer->addLayout(row);
+  outer->addStretch(1);
 }
 
 }  // namespace tcm::ui

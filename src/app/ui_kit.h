@@ -51,6 +51,10 @@ void showCentredOver(QWidget* window, const QWidget* other);
 // interactive move, when `enabled` allows it.
 void installTitleDrag(QWidget* area, QWidget* window, std::function<bool()> enabled = {});
 
+// Lays `form` out on `page`: centred across, 50 pixels below the top (the
+// forms of the small windows' tabs).
+void placeFormCentred(QWidget* page, QLayout* form);
+
 // The program's font family for Chinese text ("宋体" is substituted).
 QString uiFontFamily();
 

@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -18,8 +17,6 @@
 namespace tcm::ui {
 namespace {
 
-const QColor kFrameColor(0x03, 0x7C, 0x6A);
-constexpr int kBorder = 2;
 const QString kTitle = QStringLiteral("中国糖尿病风险评估表");
 
 const QString kStyle = QStringLiteral(
@@ -58,23 +55,8 @@ std::optional<bool> answer(const QRadioButton* yes, const QRadioButton* no) {
 }  // namespace
 
 TDMTestFrm::TDMTestFrm(TDMServer& dm, Messages& messages, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), dm_(dm), messages_(messages) {
-  setObjectName(QStringLiteral("DMTestFrm"));
-  setWindowTitle(kTitle);
-  setFixedSize(640, 660);
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  setPalette(pal);
-
-  auto* root = new QVBoxLayout(this);
-  root->setContentsMargins(kBorder, 0, kBorder, kBorder);
-  root->setSpacing(0);
-  const TitleStrip title = buildTitleStrip(this, kTitle, QStringLiteral("imgClose"));
-  pnlTitle = title.panel;
-  lblTitle = title.caption;
-  imgClose = title.close;
-  root->addWidget(pnlTitle);
+    : TToolWindow(QStringLiteral("DMTestFrm"), kTitle, QSize(640, 660), parent), dm_(dm), messages_(messages) {
+  QVBoxLayout* root = body();
 
   auto* body = new QWidget(this);
   body->setStyleSheet(kStyle);
@@ -234,13 +216,6 @@ void TDMTestFrm::pnl17Click() {
 void TDMTestFrm::imgCloseClick() {
   FromForm = 0;
   close();
-}
-
-void TDMTestFrm::paintEvent(QPaintEvent* e) {
-  QWidget::paintEvent(e);
-  QPainter p(this);
-  p.setPen(QPen(kFrameColor, kBorder));
-  p.drawRect(QRectF(kBorder / 2.0, kBorder / 2.0, width() - kBorder, height() - kBorder));
 }
 
 }  // namespace tcm::ui

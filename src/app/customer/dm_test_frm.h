@@ -2,7 +2,7 @@
 // The diabetes risk questionnaire "中国糖尿病风险评估表": scores the answers as
 // they are typed and stores the risk class in the customer's row. One window,
 // reused; the answers stay for the next opening.
-#include <QWidget>
+#include "tool_window.h"
 
 class QButtonGroup;
 class QFrame;
@@ -20,7 +20,7 @@ namespace tcm::ui {
 
 class TPanel;
 
-class TDMTestFrm : public QWidget {
+class TDMTestFrm : public TToolWindow {
   Q_OBJECT
  public:
   TDMTestFrm(TDMServer& dm, Messages& messages, QWidget* parent = nullptr);
@@ -34,9 +34,6 @@ class TDMTestFrm : public QWidget {
   // patId and FromForm, and shows the window.
   void openFor(const QString& patId, const QString& gender, const QString& age, int fromForm);
 
-  QFrame* pnlTitle = nullptr;
-  QLabel* lblTitle = nullptr;
-  TPanel* imgClose = nullptr;
   QRadioButton* rb1 = nullptr;  // 男
   QRadioButton* rb2 = nullptr;  // 女
   QLineEdit* edtAge = nullptr;
@@ -67,9 +64,6 @@ class TDMTestFrm : public QWidget {
  Q_SIGNALS:
   // Only after a save that succeeded.
   void classSaved(const QString& patId, const QString& riskClass);
-
- protected:
-  void paintEvent(QPaintEvent* e) override;
 
  private:
   QButtonGroup* pair(QRadioButton*& yes, const QString& yesText, QRadioButton*& no, const QString& noText,

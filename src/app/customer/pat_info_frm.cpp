@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -23,8 +22,6 @@
 namespace tcm::ui {
 namespace {
 
-const QColor kFrameColor(0x03, 0x7C, 0x6A);
-constexpr int kBorder = 2;
 constexpr int kRowHeight = 24;
 const QString kPlainTitle = QStringLiteral("查询/添加客户资料");
 
@@ -54,24 +51,9 @@ QString cell(const QTableWidget* grid, int row, int column) {
 }  // namespace
 
 TPatInfoFrm::TPatInfoFrm(TDMServer& dm, Messages& messages, CustomerHost& host, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), dm_(dm), messages_(messages), host_(host) {
-  setObjectName(QStringLiteral("PatInfoFrm"));
-  setWindowTitle(kPlainTitle);
-  setFixedSize(600, 590);
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  setPalette(pal);
+    : TToolWindow(QStringLiteral("PatInfoFrm"), kPlainTitle, QSize(600, 590), parent), dm_(dm), messages_(messages), host_(host) {
   setStyleSheet(kBoxStyle);
-
-  auto* root = new QVBoxLayout(this);
-  root->setContentsMargins(kBorder, 0, kBorder, kBorder);
-  root->setSpacing(0);
-  const TitleStrip title = buildTitleStrip(this, kPlainTitle, QStringLiteral("imgClose"));
-  pnlTitle = title.panel;
-  lblTitle = title.caption;
-  imgClose = title.close;
-  root->addWidget(pnlTitle);
+  QVBoxLayout* root = body();
 
   pgcMain = new QTabWidget(this);
   pgcMain->setObjectName(QStringLiteral("pgcMain"));
@@ -169,14 +151,7 @@ QWidget* TPatInfoFrm::buildAddTab() {
   pnl4 = actionButton(QStringLiteral("保 存"), QStringLiteral("pnl4"), page);
   f->addRow(QString(), pnl4);
 
-  auto* outer = new QVBoxLayout(page);
-  outer->setContentsMargins(0, 50, 0, 0);
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  row->addLayout(f);
-  row->addStretch(2);
-  outer->addLayout(row);
-  outer->addStretch(1);
+  placeFormCentred(page, f);
   connect(pnl4, &TPanel::clicked, this, &TPatInfoFrm::pnl4Click);
   return page;
 }
@@ -293,13 +268,6 @@ bool TPatInfoFrm::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
-}
-
-void TPatInfoFrm::paintEvent(QPaintEvent* e) {
-  QWidget::paintEvent(e);
-  QPainter p(this);
-  p.setPen(QPen(kFrameColor, kBorder));
-  p.drawRect(QRectF(kBorder / 2.0, kBorder / 2.0, width() - kBorder, height() - kBorder));
 }
 
 }  // namespace tcm::ui

@@ -2,7 +2,7 @@
 // The customer window "查询/添加客户资料": the search tab finds a customer of
 // the shop by name or phone ending and makes the chosen one current; the
 // add/edit tab registers a new customer or corrects one from the customer list.
-#include <QWidget>
+#include "tool_window.h"
 
 #include "customer/pat_list.h"
 
@@ -23,7 +23,7 @@ namespace tcm::ui {
 class CustomerHost;
 class TPanel;
 
-class TPatInfoFrm : public QWidget {
+class TPatInfoFrm : public TToolWindow {
   Q_OBJECT
  public:
   TPatInfoFrm(TDMServer& dm, Messages& messages, CustomerHost& host, QWidget* parent = nullptr);
@@ -38,9 +38,6 @@ class TPatInfoFrm : public QWidget {
   void openForAdd();         // customer list "添加新客户": the add tab alone
   void openForEdit(const tcm::TPatList& row);  // customer list "修改": the row's details
 
-  QFrame* pnlTitle = nullptr;
-  QLabel* lblTitle = nullptr;
-  TPanel* imgClose = nullptr;
   QTabWidget* pgcMain = nullptr;
   QWidget* tsSearch = nullptr;  // "客户查询"
   QWidget* tsAdd = nullptr;     // "添加新客户"
@@ -68,7 +65,6 @@ class TPatInfoFrm : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void paintEvent(QPaintEvent* e) override;
 
  private:
   QWidget* buildSearchTab();

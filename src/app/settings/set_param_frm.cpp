@@ -27,7 +27,6 @@ namespace {
 
 const QColor kFrameColor(0x03, 0x7C, 0x6A);
 const QColor kButtonHover(0x02, 0x5E, 0x51);
-constexpr int kBorder = 2;
 constexpr int kHerbRows = 15;
 constexpr int kHerbRowHeight = 20;
 
@@ -103,24 +102,8 @@ QPixmap gearPicture(const QColor& color, int size) {
 }
 
 TSetParamFrm::TSetParamFrm(TDMServer& dm, Messages& messages, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), dm_(dm), messages_(messages) {
-  setObjectName(QStringLiteral("SetParamFrm"));
-  setWindowTitle(QStringLiteral("设置"));
-  setFixedSize(780, 540);
-  setAutoFillBackground(true);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  setPalette(pal);
-
-  auto* root = new QVBoxLayout(this);
-  root->setContentsMargins(kBorder, 0, kBorder, kBorder);
-  root->setSpacing(0);
-
-  const TitleStrip title = buildTitleStrip(this, QStringLiteral("设置"), QStringLiteral("imgClose"));
-  pnlTitle = title.panel;
-  lblTitle = title.caption;
-  imgClose = title.close;
-  root->addWidget(pnlTitle);
+    : TToolWindow(QStringLiteral("SetParamFrm"), QStringLiteral("设置"), QSize(780, 540), parent), dm_(dm), messages_(messages) {
+  QVBoxLayout* root = body();
 
   pgcSet = new QTabWidget(this);
   pgcSet->setObjectName(QStringLiteral("pgcSet"));
@@ -157,14 +140,7 @@ QWidget* TSetParamFrm::buildPasswordTab() {
   f->addRow(caption(QStringLiteral("新密码"), page), edtPwd_new);
   pnl2 = saveButton(QStringLiteral("保存"), page, QStringLiteral("pnl2"));
   f->addRow(QString(), pnl2);
-  auto* outer = new QVBoxLayout(page);
-  outer->setContentsMargins(0, 50, 0, 0);
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  row->addLayout(f);
-  row->addStretch(1);
-  outer->addLayout(row);
-  outer->addStretch(1);
+  placeFormCentred(page, f);
   connect(pnl2, &TPanel::clicked, this, &TSetParamFrm::pnl2Click);
   return page;
 }
@@ -274,13 +250,6 @@ void TSetParamFrm::showCenteredOver(const QWidget* other) { showCentredOver(this
 void TSetParamFrm::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   tmr1.start();
-}
-
-void TSetParamFrm::paintEvent(QPaintEvent* e) {
-  QWidget::paintEvent(e);
-  QPainter p(this);
-  p.setPen(QPen(kFrameColor, kBorder));
-  p.drawRect(QRectF(kBorder / 2.0, kBorder / 2.0, width() - kBorder, height() - kBorder));
 }
 
 QString TSetParamFrm::picturePath() const {

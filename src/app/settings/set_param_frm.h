@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QTimer>
-#include <QWidget>
+#include "tool_window.h"
 
 #include "shop/shop_settings.h"
 
@@ -29,15 +29,12 @@ class TPanel;
 // The gear of the main window's top bar, drawn in `color`.
 QPixmap gearPicture(const QColor& color, int size = 20);
 
-class TSetParamFrm : public QWidget {
+class TSetParamFrm : public TToolWindow {
   Q_OBJECT
  public:
   TSetParamFrm(TDMServer& dm, Messages& messages, QWidget* parent = nullptr);
 
   // Title bar: caption, close picture; dragged by it.
-  QFrame* pnlTitle = nullptr;
-  QLabel* lblTitle = nullptr;
-  TPanel* imgClose = nullptr;
   QTabWidget* pgcSet = nullptr;
   QWidget* ts1 = nullptr;  // "修改密码"
   QWidget* ts2 = nullptr;  // "医疗机构地址"
@@ -90,7 +87,6 @@ class TSetParamFrm : public QWidget {
 
  protected:
   void showEvent(QShowEvent* e) override;
-  void paintEvent(QPaintEvent* e) override;
 
  private:
   QWidget* buildPasswordTab();
