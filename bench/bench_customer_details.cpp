@@ -13,12 +13,15 @@
 
 #include "crypto/aes_hex.h"
 #include "customer/customer_record.h"
+#include "bench_support.h"
 #include "test_support.h"
 
 using namespace tcm;
 using namespace tcm::test;
 
 namespace {
+
+using tcm::bench::exec;
 
 constexpr int kCustomers = 100000;
 constexpr int kPhones = 10000;  // one enciphered phone for every ending
@@ -29,21 +32,6 @@ struct Shop {
   std::unique_ptr<TDMServer> dm;
   QString error;
 };
-
-bool exec(QSqlDatabase& db, const QString& sql, const QVariantList& values, QString* error) {
-  QSqlQuery q(db);
-  bool ran = false;
-  if (values.isEmpty()) {
-    ran = q.exec(sql);  // statements without values are not prepared (PostgreSQL cannot prepare them all)
-  } else {
-    q.prepare(sql);
-    for (const QVariant& v : values) q.addBindValue(v);
-    ran = q.exec();
-  }
-  if (ran) return true;
-  *error = q.lastError().text() + QStringLiteral(" — ") + sql.left(120);
-  return false;
-}
 
 // Three-character names from 20 surnames and 20 × 20 given characters (8,000
 // names, about a dozen customers each), enciphered phones with their endings,

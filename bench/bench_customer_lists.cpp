@@ -21,12 +21,15 @@
 #include "customer/pat_list_frame.h"
 #include "login/login_state.h"
 #include "customer/visit_records.h"
+#include "bench_support.h"
 #include "test_support.h"
 
 using namespace tcm;
 using namespace tcm::test;
 
 namespace {
+
+using tcm::bench::exec;
 
 constexpr int kCustomers = 100000;
 constexpr int kVisits = 300000;
@@ -39,21 +42,6 @@ struct BigShop {
   QString error;
   qint32 somePatId = 0;
 };
-
-bool exec(QSqlDatabase& db, const QString& sql, const QVariantList& values, QString* error) {
-  QSqlQuery q(db);
-  bool ran = false;
-  if (values.isEmpty()) {
-    ran = q.exec(sql);
-  } else {
-    q.prepare(sql);
-    for (const QVariant& v : values) q.addBindValue(v);
-    ran = q.exec();
-  }
-  if (ran) return true;
-  *error = q.lastError().text() + QStringLiteral(" — ") + sql.left(120);
-  return false;
-}
 
 // Customers registered over one year (phones and addresses enciphered as the
 // client stores them, 100 distinct values), three visits for each.
