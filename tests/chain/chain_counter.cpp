@@ -15,6 +15,7 @@
 #include <QTextStream>
 #include <QThread>
 
+#include "customer/customer_list.h"
 #include "customer/customer_record.h"
 #include "customer/customer_search.h"
 #include "customer/dm_risk.h"
@@ -170,23 +171,29 @@ int main(int argc, char** argv) {
     // The shop's customer list: every customer this counter registered is on
     // it, and nobody of another shop.
     if (i % 5 == 4) {
-      QSqlQuery* q = dm.GetDB(tcm::Sql(QStringLiteral("select PatId,shopId from pat where shopId = ? order by PatId"),
-                                       {shop.toLongLong()}),
-                              true);
+      tcm::ListingFilter everyone;
+      everyone.kind = tcm::ListingFilter::Kind::Name;
+      tcm::KeptPatList kept;
+      const bool read = tcm::listRows(tcm::ListingKind::Customers, dm, shop.toLongLong(), everyone, &kept);
       QSet<QString> listed;
-      int foreign = 0;
-      bool read = q != nullptr;
-      if (q) {
-        while (q->next()) {
-          listed.insert(q->value(0).toString());
-          if (q->value(1).toString() != shop) ++foreign;
-        }
-        read = dm.rowsReadToEnd(*q);
+      int foreign = 0;  // a customer registered at another shop's counter
+      const QString shopTag = QStringLiteral("店%1台").arg(shop);
+      for (int k = 0; k < kept.size(); ++k) {
+        const tcm::TPatList& row = kept.at(k);
+        listed.insert(QString::number(row.PatId));
+        if (row.Name.startsWith(QStringLiteral("店")) && !row.Name.startsWith(shopTag)) ++foreign;
+      }
+      // The shop's visit records, joined with their customers: none of another shop's.
+      tcm::KeptPatList visits(tcm::KeptPatList::Ciphered::TelOnly);
+      const bool visitsRead = tcm::listRows(tcm::ListingKind::Visits, dm, shop.toLongLong(), everyone, &visits);
+      for (int k = 0; k < visits.size(); ++k) {
+        const QString name = visits.at(k).Name;
+        if (name.startsWith(QStringLiteral("店")) && !name.startsWith(shopTag)) ++foreign;
       }
       int missing = 0;
       for (const QString& p : mine)
         if (!listed.contains(p)) ++missing;
-      line({QStringLiteral("list"), ok(read), QString::number(listed.size()), QString::number(missing),
+      line({QStringLiteral("list"), ok(read && visitsRead), QString::number(listed.size()), QString::number(missing),
             QString::number(foreign)});
     }
   }
