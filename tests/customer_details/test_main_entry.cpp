@@ -1,6 +1,6 @@
-// The customer window and the diabetes window opened from the real main
-// window: the strip's buttons, choosing and adding a customer, and the
-// assessment of the current customer.
+// The customer window, the visit view and the diabetes window opened from the
+// real main window: the strip's buttons and links, choosing and adding a
+// customer, the assessment of the current customer, and clearing.
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,10 +14,12 @@
 #include "customer/dm_risk.h"
 #include "customer/dm_test_frm.h"
 #include "customer/pat_info_frm.h"
+#include "customer/pat_med_frm.h"
 #include "details_fixture.h"
 #include "entry/identify_page.h"
 #include "login/login_state.h"
 #include "main_frm.h"
+#include "result/result_panel.h"
 #include "ui_kit.h"
 
 using namespace tcm;
@@ -71,7 +73,22 @@ TEST_P(MainEntry, ChooseAddAndAssessTheCurrentCustomer) {
   EXPECT_EQ(strip->edtPatName->text(), QStringLiteral("陈二"));
   EXPECT_EQ(main->currentGender(), QStringLiteral("女"));
   EXPECT_EQ(strip->edtTel->text(), "13900001234");
-  EXPECT_FALSE(main->currentMZNO().isEmpty());
+  const QString firstVisit = main->currentMZNO();
+  EXPECT_EQ(firstVisit.size(), 19);
+  EXPECT_EQ(main->tsAI->Gender, "2");  // the strip's gender reaches the inquiry pages
+  ASSERT_TRUE(main->tsAI->result->pnlViewMore->isVisibleTo(main->tsAI->result));
+  // "历史药膳 >" opens the visit view for this customer.
+  Q_EMIT main->tsAI->result->viewMoreClicked();
+  EXPECT_TRUE(main->patMedFrm().isVisible());
+  EXPECT_EQ(main->patMedFrm().patId, static_cast<int>(chen));
+  // Choosing again while the visit is open keeps its number.
+  QTest::mouseClick(strip->pnlAdd, Qt::LeftButton);
+  frm = openedDetails();
+  ASSERT_NE(frm, nullptr);
+  frm->edtPatName->setText(QStringLiteral("陈"));
+  frm->pnlSearchClick();
+  frm->sgPatDblClick(0);
+  EXPECT_EQ(main->currentMZNO(), firstVisit);
 
   // The assessment opens for the current customer with its gender and age, and stores the class.
   QTest::mouseClick(strip->lbl9, Qt::LeftButton);
@@ -111,6 +128,12 @@ TEST_P(MainEntry, ChooseAddAndAssessTheCurrentCustomer) {
   EXPECT_EQ(main->currentMZNO(), visit);
   EXPECT_EQ(patRow(frm->editPatId.toLongLong(), "Name,tel1"), (QStringList{QStringLiteral("新客"), "2468"}));
   frm->imgCloseClick();
+
+  // Clearing leaves no customer: id "0", no visit, no link.
+  main->tsAI->ClearSym();
+  EXPECT_EQ(main->currentPatId(), "0");
+  EXPECT_TRUE(main->currentMZNO().isEmpty());
+  EXPECT_FALSE(main->tsAI->result->pnlViewMore->isVisibleTo(main->tsAI->result));
   EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(",").toStdString();
 }
 
