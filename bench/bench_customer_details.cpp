@@ -67,30 +67,7 @@ bool generate(Shop& shop, RemoteKind kind) {
   return exec(db, lite ? QStringLiteral("analyze") : QStringLiteral("analyze pat"), {}, err);
 }
 
-Shop* bigShop(RemoteKind kind) {
-  static std::map<RemoteKind, Shop*> shops;
-  if (auto it = shops.find(kind); it != shops.end()) return it->second;
-  auto* shop = new Shop;
-  shops[kind] = shop;
-  static bool cleanupRegistered = false;
-  if (!cleanupRegistered) {
-    cleanupRegistered = true;
-    std::atexit([] {
-      for (auto& [k, s] : shops) {
-        s->dm.reset();
-        s->folder.reset();  // drops the PostgreSQL database
-      }
-    });
-  }
-  shop->folder = std::make_unique<DataFolder>(kind);
-  if (!shop->folder->ok()) {
-    shop->error = shop->folder->error();
-    return shop;
-  }
-  shop->dm = shop->folder->server(&shop->quiet);
-  if (!generate(*shop, kind) && shop->error.isEmpty()) shop->error = QStringLiteral("generation failed");
-  return shop;
-}
+Shop* bigShop(RemoteKind kind) { return tcm::bench::generatedShop<Shop>(kind, generate); }
 
 void search(benchmark::State& state, RemoteKind kind, const QString& typed, int expectedRows) {
   Shop* shop = bigShop(kind);

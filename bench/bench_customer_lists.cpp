@@ -92,33 +92,7 @@ bool generate(BigShop& shop, RemoteKind kind) {
          (lite || exec(db, QStringLiteral("analyze pat_med"), {}, err));
 }
 
-BigShop* bigShop(RemoteKind kind) {
-  static std::map<RemoteKind, BigShop*> shops;
-  auto it = shops.find(kind);
-  if (it != shops.end()) return it->second;
-  auto* shop = new BigShop;
-  shops[kind] = shop;
-  static bool cleanupRegistered = false;
-  if (!cleanupRegistered) {
-    cleanupRegistered = true;
-    // While the application object still stands: the databases' connections
-    // close before the temporary PostgreSQL database is dropped.
-    qAddPostRoutine([] {
-      for (auto& [k, s] : shops) {
-        s->dm.reset();
-        s->folder.reset();  // drops the PostgreSQL database
-      }
-    });
-  }
-  shop->folder = std::make_unique<DataFolder>(kind);
-  if (!shop->folder->ok()) {
-    shop->error = shop->folder->error();
-    return shop;
-  }
-  shop->dm = shop->folder->server(&shop->quiet);
-  if (!generate(*shop, kind) && shop->error.isEmpty()) shop->error = QStringLiteral("generation failed");
-  return shop;
-}
+BigShop* bigShop(RemoteKind kind) { return tcm::bench::generatedShop<BigShop>(kind, generate); }
 
 ListingFilter wholeYear() {
   ListingFilter f;
