@@ -1,6 +1,7 @@
 #include "tool_window.h"
 
 #include <QPainter>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "ui_kit.h"
@@ -30,6 +31,18 @@ TToolWindow::TToolWindow(const QString& objectName, const QString& title, QSize 
   lblTitle = strip.caption;
   imgClose = strip.close;
   body_->addWidget(pnlTitle);
+}
+
+QTabWidget* TToolWindow::addPages(const QString& objectName) {
+  auto* pages = new QTabWidget(this);
+  pages->setObjectName(objectName);
+  pages->setStyleSheet(QStringLiteral(
+      "QTabWidget::pane { border: none; border-top: 1px solid #DCE8E5; background: white; }"
+      "QTabBar::tab { min-width: 120px; height: 32px; font-size: 14px; color: #333; background: #F3F6F5;"
+      " border: 1px solid #DCE8E5; border-bottom: none; margin-right: 2px; }"
+      "QTabBar::tab:selected { color: white; background: #037C6A; font-weight: bold; }"));
+  body_->addWidget(pages, 1);
+  return pages;
 }
 
 void TToolWindow::paintEvent(QPaintEvent* e) {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QFrame;
+class QTabWidget;
 class QLabel;
 class QVBoxLayout;
 
@@ -24,6 +25,8 @@ class TToolWindow : public QWidget {
  protected:
   // Where the window puts its controls, below the title strip.
   QVBoxLayout* body() const { return body_; }
+  // The tabbed pages filling the window below the title, in the windows' tab style.
+  QTabWidget* addPages(const QString& objectName);
   void paintEvent(QPaintEvent* e) override;
 
  private:

@@ -53,20 +53,12 @@ QString cell(const QTableWidget* grid, int row, int column) {
 TPatInfoFrm::TPatInfoFrm(TDMServer& dm, Messages& messages, CustomerHost& host, QWidget* parent)
     : TToolWindow(QStringLiteral("PatInfoFrm"), kPlainTitle, QSize(600, 590), parent), dm_(dm), messages_(messages), host_(host) {
   setStyleSheet(kBoxStyle);
-  QVBoxLayout* root = body();
 
-  pgcMain = new QTabWidget(this);
-  pgcMain->setObjectName(QStringLiteral("pgcMain"));
-  pgcMain->setStyleSheet(QStringLiteral(
-      "QTabWidget::pane { border: none; border-top: 1px solid #DCE8E5; background: white; }"
-      "QTabBar::tab { min-width: 120px; height: 32px; font-size: 14px; color: #333; background: #F3F6F5;"
-      " border: 1px solid #DCE8E5; border-bottom: none; margin-right: 2px; }"
-      "QTabBar::tab:selected { color: white; background: #037C6A; font-weight: bold; }"));
+  pgcMain = addPages(QStringLiteral("pgcMain"));
   tsSearch = buildSearchTab();
   tsAdd = buildAddTab();
   pgcMain->addTab(tsSearch, QStringLiteral("客户查询"));
   pgcMain->addTab(tsAdd, QStringLiteral("添加新客户"));
-  root->addWidget(pgcMain, 1);
 
   connect(imgClose, &TPanel::clicked, this, &TPatInfoFrm::imgCloseClick);
 }

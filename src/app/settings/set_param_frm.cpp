@@ -103,22 +103,14 @@ QPixmap gearPicture(const QColor& color, int size) {
 
 TSetParamFrm::TSetParamFrm(TDMServer& dm, Messages& messages, QWidget* parent)
     : TToolWindow(QStringLiteral("SetParamFrm"), QStringLiteral("设置"), QSize(780, 540), parent), dm_(dm), messages_(messages) {
-  QVBoxLayout* root = body();
 
-  pgcSet = new QTabWidget(this);
-  pgcSet->setObjectName(QStringLiteral("pgcSet"));
-  pgcSet->setStyleSheet(QStringLiteral(
-      "QTabWidget::pane { border: none; border-top: 1px solid #DCE8E5; background: white; }"
-      "QTabBar::tab { min-width: 120px; height: 32px; font-size: 14px; color: #333; background: #F3F6F5;"
-      " border: 1px solid #DCE8E5; border-bottom: none; margin-right: 2px; }"
-      "QTabBar::tab:selected { color: white; background: #037C6A; font-weight: bold; }"));
+  pgcSet = addPages(QStringLiteral("pgcSet"));
   ts1 = buildPasswordTab();
   ts2 = buildShopTab();
   ts3 = buildHerbTab();
   pgcSet->addTab(ts1, QStringLiteral("修改密码"));
   pgcSet->addTab(ts2, QStringLiteral("医疗机构地址"));
   pgcSet->addTab(ts3, QStringLiteral("中药价格维护"));
-  root->addWidget(pgcSet, 1);
 
   tmr1.setSingleShot(true);
   tmr1.setInterval(10);
