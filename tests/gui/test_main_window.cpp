@@ -1,14 +1,18 @@
 // The main window's loading after login, its retry, its message and help
-// windows and its two size states.
+// windows, its two size states and the top bar's pages.
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
+#include "customer/customer_frm.h"
+#include "customer/customer_rcd_frm.h"
+#include "entry/identify_page.h"
 #include "help_frm.h"
 #include "login/login_state.h"
 #include "main_frm.h"
@@ -46,6 +50,33 @@ class MainWindow : public ::testing::Test {
   std::unique_ptr<TDMServer> dm;
   std::unique_ptr<TMainFrm> main;
 };
+
+// "药膳记录" and "客户资料" dock their list into its page once; the active item is marked.
+TEST_F(MainWindow, TopBarDocksEachListOnceAndMarksTheActiveItem) {
+  showAndLoad();
+  struct Case {
+    TPanel* button;
+    QWidget* page;
+  };
+  const Case cases[] = {{main->lblMember, main->tsCustomer}, {main->imgMedRcd, main->tsCustomerRcd},
+                        {main->imgAI, main->tsAI}};
+  for (const Case& c : cases) {
+    QTest::mouseClick(c.button, Qt::LeftButton);
+    EXPECT_EQ(main->pgMain->currentWidget(), c.page) << c.button->text().toStdString();
+    for (TPanel* other : {main->imgAI, main->imgMedRcd, main->lblMember})
+      EXPECT_EQ(other->palette().color(QPalette::Window) == QColor(0x02, 0x5E, 0x51), other == c.button)
+          << other->text().toStdString() << " while " << c.button->text().toStdString();
+  }
+  TCustomerFrm* list = main->customerFrm();
+  TCustomerRcdFrm* visits = main->customerRcdFrm();
+  ASSERT_TRUE(list && visits);
+  EXPECT_EQ(list->parentWidget(), main->tsCustomer);
+  EXPECT_EQ(visits->parentWidget(), main->tsCustomerRcd);
+  QTest::mouseClick(main->lblMember, Qt::LeftButton);
+  QTest::mouseClick(main->imgMedRcd, Qt::LeftButton);
+  EXPECT_EQ(main->customerFrm(), list);  // created once, shown again
+  EXPECT_EQ(main->customerRcdFrm(), visits);
+}
 
 }  // namespace
 
