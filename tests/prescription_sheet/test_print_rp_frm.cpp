@@ -7,12 +7,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QPrinter>
 #include <QTest>
 
 #include "customer/customer_strip.h"
 #include "entry/identify_page.h"
 #include "main_frm.h"
 #include "prescription/print_rp_frm.h"
+#include "sheet_checks.h"
 #include "sheet_fixture.h"
 
 using namespace tcm;
@@ -79,31 +81,96 @@ TEST_F(PictureWindow, OneFixedWindowAboveTheOthersShowingTheLastSheet) {
   EXPECT_EQ(frm->Img, food);
 }
 
-TEST_F(PictureWindow, SavesPngUnderTheDayShopAndUserTheLaterSaveWins) {
+TEST_F(PictureWindow, TheDaysFirstPictureKeepsItsNameLaterOnesCountOnAndTheMessageNamesTheFile) {
   ShowPrintRPFrm(herbalList(), QStringLiteral("120.0"), QStringLiteral("气虚质"), QStringLiteral("康宁中医馆"),
                  QStringLiteral("处方"));
   TPrintRPFrm* frm = printRPFrm();
   ASSERT_TRUE(frm);
-  const QString file = QDir(prDir()).filePath(QStringLiteral("20250307-12-7.png"));
-  EXPECT_EQ(frm->pictureFile(), file);
-  QTest::mouseClick(frm->RzButton1, Qt::LeftButton);
-  EXPECT_TRUE(messages.captioned.isEmpty()) << messages.captioned.join('\n').toStdString();
-  QFile f(file);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(f.read(8).startsWith("\x89PNG\r\n\x1a\n"));
-  f.close();
-  QImage first(file, "PNG");
-  ASSERT_FALSE(first.isNull());
-  EXPECT_EQ(first.size(), QSize(565, 665));
-  EXPECT_EQ(first.convertToFormat(QImage::Format_RGB32), frm->Img.convertToFormat(QImage::Format_RGB32));
+  const QString stem = QDir(prDir()).filePath(QStringLiteral("20250307-12-7"));
+  const QStringList files = {stem + QStringLiteral(".png"), stem + QStringLiteral("-2.png"), stem + QStringLiteral("-3.png")};
+  QList<QImage> saved;
+  for (int i = 0; i < 3; ++i) {
+    if (i == 1)
+      ShowPrintRPFrm(foodList(), QStringLiteral("56.0"), QStringLiteral("气虚质"), QStringLiteral("康宁中医馆"),
+                     QStringLiteral("药膳方"));
+    EXPECT_EQ(frm->pictureFile(), files[i]) << i;
+    messages.clear();
+    QTest::mouseClick(frm->RzButton1, Qt::LeftButton);
+    EXPECT_EQ(messages.captioned,
+              QStringList{QStringLiteral("提示|图片已保存：") + QDir::toNativeSeparators(files[i])})
+        << i;
+    QFile f(files[i]);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << i;
+    EXPECT_TRUE(f.read(8).startsWith("\x89PNG\r\n\x1a\n")) << i;
+    saved << QImage(files[i], "PNG").convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(saved[i], frm->Img.convertToFormat(QImage::Format_RGB32)) << i;
+  }
+  // Each file holds its own picture; nothing else is left in the folder.
+  EXPECT_EQ(prFiles(), (QStringList{QStringLiteral("20250307-12-7-2.png"), QStringLiteral("20250307-12-7-3.png"),
+                                    QStringLiteral("20250307-12-7.png")}));
+  EXPECT_EQ(QImage(files[0], "PNG").convertToFormat(QImage::Format_RGB32), saved[0]);
+  EXPECT_NE(saved[0], saved[1]);
+  EXPECT_EQ(saved[1], saved[2]);
 
-  ShowPrintRPFrm(foodList(), QStringLiteral("56.0"), QStringLiteral("气虚质"), QStringLiteral("康宁中医馆"),
-                 QStringLiteral("药膳方"));
+  // A picture of that name written by another window meanwhile is not replaced.
+  QFile other(stem + QStringLiteral("-4.png"));
+  ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+  other.write("other");
+  other.close();
+  messages.clear();
   QTest::mouseClick(frm->RzButton1, Qt::LeftButton);
-  EXPECT_EQ(prFiles(), QStringList{QStringLiteral("20250307-12-7.png")});  // one file, no leftovers
-  const QImage second(file, "PNG");
-  EXPECT_EQ(second.convertToFormat(QImage::Format_RGB32), frm->Img.convertToFormat(QImage::Format_RGB32));
-  EXPECT_NE(second.convertToFormat(QImage::Format_RGB32), first.convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(QFileInfo(other.fileName()).size(), 5);
+  EXPECT_EQ(messages.captioned, QStringList{QStringLiteral("提示|图片已保存：") +
+                                            QDir::toNativeSeparators(stem + QStringLiteral("-5.png"))});
+}
+
+// The sheet of a customer with a name of 15 characters: every text in its
+// field, on the picture and on the printer's page alike.
+TEST_F(PictureWindow, LongTextsStayInTheirFieldsOnThePictureAndThePage) {
+  const QString name15 = QStringLiteral("阿卜杜热合曼·买买提·艾力克木");
+  ASSERT_EQ(name15.size(), 15);
+  SheetContext c = sheetContext();
+  c.customer = [name15] {
+    return SheetCustomer{QStringLiteral("2025030700120105533"), name15, QStringLiteral("男"), QStringLiteral("45"),
+                         QStringLiteral("13800000001")};
+  };
+  setSheetContext(c);
+  PrintList list = herbalList();
+  list[0].FoodHer = QStringLiteral("人参,9,g|川芎茶调散加减方药,12,g|茯苓,9,g");
+  ShowPrintRPFrm(list, QStringLiteral("142.6"), QStringLiteral("气虚质、阳虚质、痰湿质兼血瘀质"), QStringLiteral("康宁中医馆"),
+                 QStringLiteral("处方"));
+  TPrintRPFrm* frm = printRPFrm();
+  ASSERT_TRUE(frm);
+  const SheetMeasure onPicture = sheetMeasure(&frm->Img);
+  EXPECT_EQ(sheetOverprints(frm->drawn, onPicture), QString());
+  const SheetText* name = nullptr;
+  const SheetText* doses = nullptr;
+  const SheetText* fee = nullptr;
+  for (const SheetText& t : frm->drawn.texts) {
+    if (t.text.startsWith(QStringLiteral("姓名："))) name = &t;
+    if (t.text == QStringLiteral("剂数：7剂")) doses = &t;
+    if (t.text == QStringLiteral("金额：￥142.6")) fee = &t;
+  }
+  ASSERT_TRUE(name && doses && fee);
+  EXPECT_TRUE(name->text.endsWith(QStringLiteral("…"))) << name->text.toStdString();
+  EXPECT_TRUE(name15.startsWith(name->text.mid(3).chopped(1)));
+  EXPECT_EQ(name->font.pointSize, kSheetMinPointSize);
+  EXPECT_EQ(doses->y, fee->y);
+  EXPECT_LT(doses->x, fee->x);
+  if (const QString shot = qEnvironmentVariable("TCM_SHEET_SHOT"); !shot.isEmpty()) frm->Img.save(shot, "PNG");
+
+  // The paper: the same layout measured on a printer's page.
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QDir(dataDir.path()).filePath(QStringLiteral("page.pdf")));
+  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+  const SheetMeasure onPaper = sheetMeasure(&printer);
+  const SheetLayout paper = layoutSheet(makeSheetInput(list, QStringLiteral("142.6"), frm->Syn, frm->UseUnit, frm->UseUnitC),
+                                        measureSheetMetrics(page.width(), page.height(), onPaper), onPaper);
+  EXPECT_EQ(sheetOverprints(paper, onPaper), QString());
+  bool dosesOnPaper = false;
+  for (const SheetText& t : paper.texts) dosesOnPaper = dosesOnPaper || t.text == QStringLiteral("剂数：7剂");
+  EXPECT_TRUE(dosesOnPaper);
 }
 
 TEST_F(PictureWindow, SaveWithoutThePictureFolderReportsAndWritesNothing) {

@@ -2,11 +2,17 @@
 // metrics with a measure in which every character is as wide as its point size.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <algorithm>
+#include <functional>
 
 #include "prescription/sheet_layout.h"
+#include "sheet_checks.h"
 
 using namespace tcm;
+using tcm::test::sheetOverprints;
 
 namespace {
 
@@ -282,4 +288,164 @@ TEST(SheetLayout, TabooLineCountsCharactersNotCodeUnits) {
   EXPECT_EQ(sheetTabooLine(wide, 0, 2), QString::fromUcs4(U"\U00020000\U00020001"));
   EXPECT_EQ(sheetTabooLine(wide, 2, 30), QString::fromUcs4(U"\U00020002"));
   EXPECT_EQ(sheetTabooLine(wide, 3, 30), QString());
+}
+
+TEST(SheetLayout, EveryTextFitsItsFieldShrinkingThenCutting) {
+  const QString name8 = chars(8, QChar(0x6B27)), name15 = chars(15, QChar(0x6B27));
+  struct Case {
+    const char* what;
+    std::function<void(SheetInput&)> set;
+    QString prefix;  // finds the fitted text
+    QString text;    // what it must read
+    int pointSize;
+    QString sameLine;  // a text on its line
+  };
+  const Case cases[] = {
+      {"a short name stays", [](SheetInput& in) { in.name = QStringLiteral("欧阳明月"); }, QStringLiteral("姓名："),
+       QStringLiteral("姓名：欧阳明月"), 11, QStringLiteral("性别：")},
+      // field 12W - 2W - W/2 = 105: eleven characters fit at 9 points
+      {"8 characters shrink", [&](SheetInput& in) { in.name = name8; }, QStringLiteral("姓名："),
+       QStringLiteral("姓名：") + name8, 9, QStringLiteral("性别：")},
+      // at 8 points 13 characters fit: the label, 9 of the name and the ellipsis
+      {"15 characters are cut", [&](SheetInput& in) { in.name = name15; }, QStringLiteral("姓名："),
+       QStringLiteral("姓名：") + chars(9, QChar(0x6B27)) + QStringLiteral("…"), 8, QStringLiteral("性别：")},
+      {"a long telephone shrinks", [](SheetInput& in) { in.tel = QString(30, QLatin1Char('1')); },
+       QStringLiteral("电话："), QStringLiteral("电话：") + QString(30, QLatin1Char('1')), 8, QStringLiteral("年龄：")},
+      {"a long gender is cut", [](SheetInput& in) { in.gender = chars(9, QChar(0x7537)); }, QStringLiteral("性别："),
+       QStringLiteral("性别：") + chars(3, QChar(0x7537)) + QStringLiteral("…"), 8, QStringLiteral("姓名：")},
+      {"a long result is cut at the right margin", [](SheetInput& in) { in.Syn = chars(60, QChar(0x6C14)); },
+       QStringLiteral("亚健康"), QStringLiteral("亚健康状态中医辨识：") + chars(54, QChar(0x6C14)) + QStringLiteral("…"), 8,
+       QStringLiteral("亚健康")},
+      {"a long doctor's name is cut before 审核", [](SheetInput& in) { in.user = chars(12, QChar(0x674E)); },
+       QStringLiteral("医生："), QStringLiteral("医生：") + chars(6, QChar(0x674E)) + QStringLiteral("…"), 8,
+       QStringLiteral("审核：")},
+      {"a long herb name is cut before the next column",
+       [](SheetInput& in) { in.LstObj[0].FoodHer = chars(10, QChar(0x836F)) + QStringLiteral(",5,g|甘草,6,g"); },
+       chars(3, QChar(0x836F)), chars(8, QChar(0x836F)) + QStringLiteral("…  5g"), 8, QStringLiteral("甘草")},
+      {"a long prescription name shrinks in bold",
+       [](SheetInput& in) { in.LstObj[0].PreName = chars(50, QChar(0x6C64)); }, chars(3, QChar(0x6C64)),
+       chars(50, QChar(0x6C64)), 9, QStringLiteral("四君子汤")},
+  };
+  const SheetLayout original = layout(herbal(4));
+  for (const Case& c : cases) {
+    SheetInput in = herbal(4);
+    c.set(in);
+    const SheetLayout l = layout(in);
+    EXPECT_EQ(sheetOverprints(l, gridMeasure()), QString()) << c.what;
+    const SheetText* t = findPrefix(l, c.prefix);
+    ASSERT_TRUE(t) << c.what;
+    EXPECT_EQ(t->text, c.text) << c.what;
+    EXPECT_EQ(t->font.pointSize, c.pointSize) << c.what;
+    // A smaller text keeps the bottom of its line: that of a neighbour, or of the text before it grew.
+    const SheetText* ref = findPrefix(l, c.sameLine);
+    if (!ref || ref == t) ref = findPrefix(original, c.sameLine);
+    ASSERT_TRUE(ref) << c.what;
+    EXPECT_EQ(t->y + t->font.pointSize, ref->y + ref->font.pointSize) << c.what;
+  }
+  // The shop name shrinks and stays centred.
+  SheetInput in = herbal(1);
+  in.UseUnit = chars(60, QChar(0x5E97));
+  const SheetLayout l = layout(in);
+  const SheetText* unit = find(l, in.UseUnit);
+  ASSERT_TRUE(unit);
+  EXPECT_EQ(unit->font, (SheetFont{8, true, false}));
+  EXPECT_EQ(unit->x, (PW - 60 * 8) / 2);
+  EXPECT_EQ(unit->y, 2 * H + 15 - 12);
+  EXPECT_EQ(sheetOverprints(l, gridMeasure()), QString());
+}
+
+TEST(SheetLayout, TheAmountSaysHowManyDosesOrPortionsItIsFor) {
+  struct Case {
+    const char* what;
+    QString kind;
+    QList<QPair<QString, QString>> records;  // name, Dosage
+    QString basis;
+  };
+  const Case cases[] = {
+      {"herbal, 7 doses", QStringLiteral("处方"), {{QStringLiteral("四君子汤"), QStringLiteral("7")}},
+       QStringLiteral("剂数：7剂")},
+      {"herbal, doses not a number count 0", QStringLiteral("处方"), {{QStringLiteral("四君子汤"), QStringLiteral("7a")}},
+       QStringLiteral("剂数：0剂")},
+      {"herbal without doses", QStringLiteral("处方"), {{QStringLiteral("四君子汤"), QString()}}, QString()},
+      {"food, each section's quantity",
+       QStringLiteral("药膳方"),
+       {{QStringLiteral("山药粥"), QStringLiteral("6")}, {QStringLiteral("红枣汤"), QStringLiteral(" 2 ")},
+        {QStringLiteral("菊花茶"), QStringLiteral("3")}},
+       QStringLiteral("数量：山药粥×6、红枣汤×2、菊花茶×3")},
+  };
+  for (const Case& c : cases) {
+    SheetInput in = herbal(0);
+    in.UseUnitC = c.kind;
+    in.LstObj.clear();
+    for (const auto& [name, dosage] : c.records) {
+      TPerFood rec;
+      rec.PreName = name;
+      rec.Dosage = dosage;
+      in.LstObj << rec;
+    }
+    EXPECT_EQ(sheetAmountBasis(in.LstObj, c.kind), c.basis) << c.what;
+    const SheetLayout l = layout(in);
+    const SheetText* fee = find(l, QStringLiteral("金额：￥120.0"));
+    ASSERT_TRUE(fee) << c.what;
+    EXPECT_EQ(fee->x, PW - 14 * W) << c.what;
+    const SheetText* basis = c.basis.isEmpty() ? nullptr : find(l, c.basis);
+    if (c.basis.isEmpty()) {
+      EXPECT_FALSE(findPrefix(l, QStringLiteral("剂数：")) || findPrefix(l, QStringLiteral("数量："))) << c.what;
+      continue;
+    }
+    ASSERT_TRUE(basis) << c.what;
+    // Beside the amount: on its line, ending half a character before it.
+    EXPECT_EQ(basis->y, fee->y) << c.what;
+    EXPECT_EQ(basis->x + static_cast<int>(c.basis.size()) * 11, fee->x - W / 2) << c.what;
+    EXPECT_EQ(sheetOverprints(l, gridMeasure()), QString()) << c.what;
+  }
+  // Quantities too many for the line are cut, never run into the amount.
+  SheetInput in = herbal(0);
+  in.UseUnitC = QStringLiteral("药膳方");
+  in.LstObj.clear();
+  for (int i = 0; i < 3; ++i) {
+    TPerFood rec;
+    rec.PreName = chars(15, QChar(0x7CA5));
+    rec.Dosage = QStringLiteral("6");
+    in.LstObj << rec;
+  }
+  const SheetLayout l = layout(in);
+  const SheetText* basis = findPrefix(l, QStringLiteral("数量："));
+  ASSERT_TRUE(basis);
+  EXPECT_TRUE(basis->text.endsWith(QStringLiteral("…")));
+  EXPECT_EQ(sheetOverprints(l, gridMeasure()), QString());
+}
+
+TEST(SheetPicturePath, TheFirstPictureOfTheDayKeepsItsNameLaterOnesCountOn) {
+  struct Case {
+    const char* what;
+    QStringList files, folders;
+    QString next;
+  };
+  const Case cases[] = {
+      {"the first of the day", {}, {}, QStringLiteral("20250307-12-7.png")},
+      {"the second", {QStringLiteral("20250307-12-7.png")}, {}, QStringLiteral("20250307-12-7-2.png")},
+      {"the third",
+       {QStringLiteral("20250307-12-7.png"), QStringLiteral("20250307-12-7-2.png")},
+       {},
+       QStringLiteral("20250307-12-7-3.png")},
+      {"a gap is filled",
+       {QStringLiteral("20250307-12-7.png"), QStringLiteral("20250307-12-7-3.png")},
+       {},
+       QStringLiteral("20250307-12-7-2.png")},
+      {"another user's pictures are not counted", {QStringLiteral("20250307-12-8.png")}, {},
+       QStringLiteral("20250307-12-7.png")},
+      {"a folder of the name is taken", {}, {QStringLiteral("20250307-12-7.png")}, QStringLiteral("20250307-12-7-2.png")},
+  };
+  for (const Case& c : cases) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const QString& f : c.files) {
+      QFile file(QDir(dir.path()).filePath(f));
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << c.what;
+    }
+    for (const QString& f : c.folders) ASSERT_TRUE(QDir(dir.path()).mkdir(f)) << c.what;
+    EXPECT_EQ(freeSheetPicturePath(dir.path(), QStringLiteral("20250307-12-7")), QDir(dir.path()).filePath(c.next))
+        << c.what;
+  }
 }

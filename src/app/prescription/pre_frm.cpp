@@ -255,8 +255,10 @@ void TPreFrm::pnlSaveClick() {
 }
 
 void TPreFrm::pnlPRTClick() {
-  ShowPrintRPFrm(PrintList{herbPrintLine(pre_, preHint())}, lblPrice->text(), mainFrm_->tsAI->result->lblSyn->text(),
-                 loginState().ShopName, QStringLiteral("处方"));
+  TPerFood line = herbPrintLine(pre_, preHint());
+  line.Dosage = cbbTea->currentText().trimmed();  // the doses the amount is for
+  ShowPrintRPFrm(PrintList{line}, lblPrice->text(), mainFrm_->tsAI->result->lblSyn->text(), loginState().ShopName,
+                 QStringLiteral("处方"));
 }
 
 void TPreFrm::imgCloseClick() { close(); }

@@ -1,7 +1,9 @@
 #include "prescription/print_rp_frm.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,7 +11,6 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QVBoxLayout>
 
 #include "data/gateway.h"
@@ -18,6 +19,7 @@
 #include "login/login_state.h"
 #include "main_frm.h"
 #include "messages.h"
+#include "prescription/sheet_layout.h"
 #include "prescription/sheet_painter.h"
 
 namespace tcm::ui {
@@ -67,49 +69,69 @@ TPrintRPFrm::TPrintRPFrm(QWidget* parent)
   connect(RzButton1, &QPushButton::clicked, this, &TPrintRPFrm::RzButton1Click);
 }
 
-QString TPrintRPFrm::pictureFile() const {
-  return QDir(sheetContext().pictureDir).filePath(ID + QStringLiteral(".png"));
-}
+QString TPrintRPFrm::pictureFile() const { return freeSheetPicturePath(sheetContext().pictureDir, ID); }
 
 void TPrintRPFrm::redraw() {
   Img.fill(Qt::white);
-  VPrintDF(LstObj, Fee, Img, Syn, UseUnit, UseUnitC);
+  VPrintDF(LstObj, Fee, Img, Syn, UseUnit, UseUnitC, &drawn);
   imgView->setPixmap(QPixmap::fromImage(Img));
 }
 
 void TPrintRPFrm::btnAddClick() { PrintDF(LstObj, Fee, Syn, UseUnit, UseUnitC); }
 
 void TPrintRPFrm::RzButton1Click() {
-  QString error;
-  if (!savePicturePng(Img, pictureFile(), &error)) {
-    if (Messages* m = sheetContext().messages) m->showCaptioned(QStringLiteral("错误"), error);
+  Messages* m = sheetContext().messages;
+  QString written, error;
+  if (!savePicturePng(Img, sheetContext().pictureDir, ID, &written, &error)) {
+    if (m) m->showCaptioned(QStringLiteral("错误"), error);
+    return;
   }
+  if (m) m->showCaptioned(QStringLiteral("提示"), QStringLiteral("图片已保存：%1").arg(QDir::toNativeSeparators(written)));
 }
 
-bool savePicturePng(const QImage& picture, const QString& path, QString* error) {
-  const QFileInfo target(path);
-  const QString shown = QDir::toNativeSeparators(target.absoluteFilePath());
-  if (!target.absoluteDir().exists()) {
-    *error = QStringLiteral("保存图片失败：文件夹“%1”不存在").arg(QDir::toNativeSeparators(target.absolutePath()));
+bool savePicturePng(const QImage& picture, const QString& dir, const QString& stem, QString* written,
+                    QString* error) {
+  const QFileInfo folder(dir);
+  const QString shownDir = QDir::toNativeSeparators(folder.absoluteFilePath());
+  if (!folder.isDir()) {
+    *error = QStringLiteral("保存图片失败：文件夹“%1”不存在").arg(shownDir);
     return false;
   }
-  // Written beside the target and renamed over it at the end, so a failed
-  // write leaves the earlier picture (or nothing) in place.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    *error = QStringLiteral("保存图片失败：%1（%2）").arg(shown, file.errorString());
+  // Encoded first, so a failing encoder touches no file.
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG")) {
+    *error = QStringLiteral("保存图片失败：图片无法编码为PNG");
     return false;
   }
-  if (!picture.save(&file, "PNG")) {
-    file.cancelWriting();
-    *error = QStringLiteral("保存图片失败：%1（%2）").arg(shown, file.errorString());
-    return false;
+  // The name is only claimed by creating the file (it must not exist yet), so
+  // a picture another window saved a moment ago is never replaced: the next
+  // free name is taken instead.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const QString target = freeSheetPicturePath(dir, stem);
+    if (target.isEmpty()) {
+      *error = QStringLiteral("保存图片失败：文件夹“%1”中“%2”的图片名已用完").arg(shownDir, stem);
+      return false;
+    }
+    const QString shown = QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath());
+    QFile file(target);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+      if (QFileInfo(target).exists() || QFileInfo(target).isSymLink()) continue;
+      *error = QStringLiteral("保存图片失败：%1（%2）").arg(shown, file.errorString());
+      return false;
+    }
+    if (file.write(png) != png.size() || !file.flush()) {
+      *error = QStringLiteral("保存图片失败：%1（%2）").arg(shown, file.errorString());
+      file.close();
+      file.remove();  // this save's own half-written file
+      return false;
+    }
+    file.close();
+    *written = QFileInfo(target).absoluteFilePath();
+    return true;
   }
-  if (!file.commit()) {
-    *error = QStringLiteral("保存图片失败：%1（%2）").arg(shown, file.errorString());
-    return false;
-  }
-  return true;
+  *error = QStringLiteral("保存图片失败：文件夹“%1”中没有空闲的图片名").arg(shownDir);
+  return false;
 }
 
 TPrintRPFrm* printRPFrm() { return instance().data(); }
@@ -143,7 +165,8 @@ void registerMainSheetContext(TMainFrm* main, TDMServer& dm, Messages& messages)
     SheetCustomer s;
     if (!frm || !frm->tsAI) return s;
     const TIdentifyPage* page = frm->tsAI;
-    s.visitNo = page->customer->MZNO;
+    // The visit gets its number from its first sheet, as from its first save.
+    s.visitNo = page->customer->hasCustomer() ? page->customer->ensureMZNO() : page->customer->MZNO;
     s.name = page->customer->edtPatName->text();
     s.gender = page->customer->edtGender->currentText();
     s.age = page->customer->edtAge->text();

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "prescription/per_food.h"
+#include "prescription/sheet_layout.h"
 
 class QLabel;
 class QPushButton;
@@ -32,8 +33,9 @@ class TPrintRPFrm : public QWidget {
   PrintList LstObj;
   QString Fee, Syn, UseUnit, UseUnitC;
   QString ID;  // file name stem: yyyyMMdd-ShopId-UserId
+  SheetLayout drawn;  // the sheet as the picture shows it
 
-  // The file "保存图片" writes.
+  // The file the next "保存图片" writes: the day's first free picture name.
   QString pictureFile() const;
   // Redraws the picture from the stored values.
   void redraw();
@@ -43,8 +45,12 @@ class TPrintRPFrm : public QWidget {
   void RzButton1Click();
 };
 
-// Writes `picture` as PNG data to `path` whole or not at all; `error` says why not.
-[[nodiscard]] bool savePicturePng(const QImage& picture, const QString& path, QString* error);
+// Writes `picture` as PNG data into `dir` under the first free picture name of
+// `stem` (freeSheetPicturePath), whole or not at all and never over an earlier
+// file, also when another window saves at the same moment. `written` receives
+// the file; `error` says why not.
+[[nodiscard]] bool savePicturePng(const QImage& picture, const QString& dir, const QString& stem, QString* written,
+                                  QString* error);
 
 // The one picture window of the process (null before the first opening).
 TPrintRPFrm* printRPFrm();

@@ -125,13 +125,14 @@ QImage makeSheetPicture(int width, int height) {
 }
 
 bool VPrintDF(const PrintList& LstObj, const QString& Fee, QImage& Img, const QString& Syn, const QString& UseUnit,
-              const QString& UseUnitC) {
+              const QString& UseUnitC, SheetLayout* drawn) {
   if (Img.isNull()) return true;
   const SheetMeasure measure = sheetMeasure(&Img);
   const SheetLayout layout = layoutSheet(makeSheetInput(LstObj, Fee, Syn, UseUnit, UseUnitC),
                                          measureSheetMetrics(Img.width(), Img.height(), measure), measure);
   QPainter painter(&Img);
   if (painter.isActive()) paintSheet(painter, layout);
+  if (drawn) *drawn = layout;
   return true;
 }
 

@@ -29,7 +29,9 @@ struct SheetCustomer {
 // What the sheet and its picture window read besides their parameters. The
 // main window registers it once; tests register their own.
 struct SheetContext {
-  std::function<SheetCustomer()> customer;  // read at drawing time
+  // Read at drawing time; a chosen customer's visit gets its number here when
+  // it has none, so the first sheet already carries the number a save keeps.
+  std::function<SheetCustomer()> customer;
   std::function<QDateTime()> now;           // the clock; the system clock when empty
   Messages* messages = nullptr;             // print and save failures
   QString pictureDir;                       // the folder PR of the data folder
@@ -56,9 +58,10 @@ void paintSheet(QPainter& painter, const SheetLayout& layout);
 // A picture the size of the preview with the resolution the sheet's point sizes assume.
 QImage makeSheetPicture(int width = 565, int height = 665);
 
-// Draws the sheet into `Img` (its size is the page). Always true.
+// Draws the sheet into `Img` (its size is the page). Always true. `drawn`, when
+// given, receives the layout drawn.
 bool VPrintDF(const PrintList& LstObj, const QString& Fee, QImage& Img, const QString& Syn, const QString& UseUnit,
-              const QString& UseUnitC);
+              const QString& UseUnitC, SheetLayout* drawn = nullptr);
 
 // Prints the sheet as one page on the default printer. On failure shows
 // "打印错误提示" with the reason and returns false.

@@ -72,4 +72,19 @@ SheetLayout layoutSheet(const SheetInput& in, const SheetMetrics& m, const Sheet
 // taboo line of the sheet.
 QString sheetTabooLine(const QString& text, int from, int count);
 
+// Every text of the sheet stays inside its field: its font shrinks point by
+// point down to this size, and what still does not fit is cut and ends with "…".
+constexpr int kSheetMinPointSize = 8;
+
+// What the amount is for, printed beside it: "剂数：7剂" on a herbal sheet (the
+// doses are the `Dosage` of its record), "数量：山药粥×6、菊花茶×3" on a food
+// sheet (`kind` "药膳方"). Each number as the price counts it (not a whole
+// number: 0). Empty when no record carries a number.
+QString sheetAmountBasis(const PrintList& list, const QString& kind);
+
+// The file of the next prescription picture of `stem` in `dir`: "stem.png"
+// for the first of the day, then "stem-2.png", "stem-3.png", … — the first
+// name nothing in `dir` holds yet. Empty when all 999 are taken.
+QString freeSheetPicturePath(const QString& dir, const QString& stem);
+
 }  // namespace tcm
