@@ -15,6 +15,7 @@
 #include "login/login_state.h"
 #include "main_frm.h"
 #include "settings/set_param_frm.h"
+#include "shop/shop_settings.h"
 #include "test_support.h"
 #include "ui_kit.h"
 
@@ -98,22 +99,43 @@ TEST_F(SettingsWindow, GearOpensOneWindowThatLoadsAtEveryShowing) {
   ASSERT_EQ(w->tvDrug->topLevelItemCount(), 2);
   EXPECT_EQ(w->tvDrug->topLevelItem(0)->childCount(), 3);
 
-  // The card's "保存" restores the stored name and writes the picture back.
-  w->edtName->setText(QStringLiteral("改过的名字"));
+  // A card that may not be stored says why and writes nothing, the picture neither.
+  const QString picturePath = folder.settings().pictureDir() + "/1.png";
+  ASSERT_TRUE(QFile::remove(picturePath));
+  w->edtName->clear();
+  w->edtTel->setText(QStringLiteral("0571-88880009"));
   QTest::mouseClick(w->pnl6, Qt::LeftButton);
-  EXPECT_EQ(w->edtName->text(), QStringLiteral("Orlemo经方示范店"));
-  EXPECT_FALSE(QImage(folder.settings().pictureDir() + "/1.png").isNull());
+  EXPECT_EQ(messages.messages, QStringList{QStringLiteral("机构名称没有填写")});
+  EXPECT_EQ(w->edtTel->text(), QStringLiteral("0571-88880009"));  // left as typed to be mended
+  EXPECT_FALSE(QFile::exists(picturePath));
+  EXPECT_EQ(loadShopCard(*dm, "1")->tel, QStringLiteral("0571-88880001"));
 
-  // Closed and opened again: the same window, loaded again; without the picture the frame is empty.
+  // The card's "保存" stores the edited boxes, trimmed, and writes the picture back.
+  w->edtName->setText(QStringLiteral(" Orlemo经方示范店 "));
+  w->edtAddress->setText(QStringLiteral("浙江省杭州市西湖区文三路202号  "));
+  QTest::mouseClick(w->pnl6, Qt::LeftButton);
+  EXPECT_EQ(messages.messages.last(), QStringLiteral("保存成功"));
+  EXPECT_EQ(w->edtName->text(), QStringLiteral("Orlemo经方示范店"));
+  EXPECT_EQ(w->edtAddress->text(), QStringLiteral("浙江省杭州市西湖区文三路202号"));
+  const std::optional<ShopCard> card = loadShopCard(*dm, "1");
+  ASSERT_TRUE(card);
+  EXPECT_EQ(card->address, QStringLiteral("浙江省杭州市西湖区文三路202号"));
+  EXPECT_EQ(card->tel, QStringLiteral("0571-88880009"));
+  EXPECT_EQ(card->contactName, QStringLiteral("张明"));
+  EXPECT_FALSE(QImage(picturePath).isNull());
+
+  // Closed and opened again: the same window, loaded again (an edit not saved is
+  // gone, the saved address stays); without the picture the frame is empty.
   QTest::mouseClick(w->imgClose, Qt::LeftButton);
   EXPECT_FALSE(w->isVisible());
-  ASSERT_TRUE(QFile::remove(folder.settings().pictureDir() + "/1.png"));
+  ASSERT_TRUE(QFile::remove(picturePath));
   w->edtName->setText(QStringLiteral("改过的名字"));
   EXPECT_EQ(openByGear(), w);
   EXPECT_EQ(w->edtName->text(), QStringLiteral("Orlemo经方示范店"));
+  EXPECT_EQ(w->edtAddress->text(), QStringLiteral("浙江省杭州市西湖区文三路202号"));
   EXPECT_FALSE(w->hasPicture());
   EXPECT_TRUE(w->imgBusinessLicense->pixmap().isNull());
-  EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(",").toStdString();
+  EXPECT_EQ(messages.messages.size(), 2) << messages.messages.join(",").toStdString();
   EXPECT_TRUE(messages.dbErrors.isEmpty());
 }
 

@@ -1,9 +1,12 @@
 // The shop settings against real databases: password change, shop card, herb
 // tree, catalogue search, price and stock saving.
+#include <QFile>
 #include <QSqlQuery>
+#include <tuple>
 
 #include "login/login_service.h"
 #include "login/remembered_password.h"
+#include "settings/ini_file.h"
 #include "shop/shop_settings.h"
 #include "test_support.h"
 
@@ -63,8 +66,11 @@ TEST_P(ShopSettingsDb, PasswordChecksComeInOrderAndChangeNothing) {
       {"731526", "", "密码长度不能小于4位"},
       {"731526", "      ", "密码长度不能小于4位"},  // blank
       {"731526", "abc", "密码长度不能小于4位"},
+      {"731526", " ab ", "密码长度不能小于4位"},  // four as typed, two as stored
+      {"731526", "\tabc\n", "密码长度不能小于4位"},
       {"wrong", "abc", "密码长度不能小于4位"},  // length before the old password
       {"731526", tooLong, "密码长度不能大于20位"},
+      {"731526", " " + tooLong + " ", "密码长度不能大于20位"},
       {"wrong", tooLong, "密码长度不能大于20位"},
       {"wrong", QStringLiteral("ab😀cd"), QStringLiteral("“新密码”中的字符“😀”无法保存，请删除后再试")},
       {"wrong", "abcd", "旧密码不相符"},
@@ -96,13 +102,61 @@ TEST_P(ShopSettingsDb, ChangedPasswordAuthorisesTheNextChangeAndTheLogin) {
   EXPECT_EQ(r.message, "旧密码不相符");
   EXPECT_TRUE(logsIn("9876"));
   const QString twenty = QStringLiteral("中药价格维护abcdefghij12345").left(20);
-  r = changePassword(*dm, &state, "9876", twenty);
+  // Twenty characters with blanks around them are twenty as stored.
+  r = changePassword(*dm, &state, "9876", "  " + twenty + " ");
   EXPECT_EQ(r.message, "修改成功");
+  EXPECT_EQ(storedPassword(), *passwordForDatabase(twenty));
   EXPECT_TRUE(logsIn(twenty));
   EXPECT_FALSE(logsIn("9876"));
   // The other account is untouched.
   LoginState other;
   EXPECT_EQ(LoginService(*dm, unreachableHttpUrl()).attempt("13800000002", "246810", &other), LoginResult::Ok);
+}
+
+TEST_P(ShopSettingsDb, RememberedPasswordOfTheAccountFollowsTheChange) {
+  const QString ini = folder->settings().iniPath();
+  const QString old = *passwordToStoredForm("731526");
+  struct Case {
+    const char* what;
+    bool file;
+    QString user, pwd;  // LOGIN/USER and LOGIN/PWD before the change
+    bool replaced;      // the next start offers the new password
+    QString kept;       // otherwise the password it offers (empty: none)
+  } cases[] = {
+      {"this account remembered", true, "13800000001", old, true, ""},
+      {"another account remembered", true, "13800000002", *passwordToStoredForm("246810"), false, "246810"},
+      {"only the name remembered", true, "13800000001", "", false, ""},
+      {"nothing remembered", false, "", "", false, ""},
+  };
+  int round = 0;
+  for (const Case& c : cases) {
+    QFile::remove(ini);
+    if (c.file) {
+      IniFile f(ini);
+      f.setValue("Version", "version", "2.1");
+      f.setValue("LOGIN", "USER", c.user);
+      f.setValue("LOGIN", "PWD", c.pwd);
+      ASSERT_TRUE(f.save());
+    }
+    // Every round changes the password on from the one of the round before.
+    const QString next = QStringLiteral("new-%1").arg(++round);
+    const SettingsOutcome r = changePassword(*dm, &state, state.loginPassword, " " + next + " ");
+    EXPECT_EQ(r.message, "修改成功") << c.what;
+    EXPECT_EQ(QFile::exists(ini), c.file) << c.what;
+    const RememberedLogin restored = readRememberedLogin(ini);
+    EXPECT_EQ(restored.user, c.user) << c.what;
+    EXPECT_EQ(restored.password, c.replaced ? next : c.kept) << c.what;
+    if (c.file) {
+      IniFile f(ini);
+      f.load();
+      EXPECT_EQ(f.value("Version", "version"), "2.1") << c.what;
+    }
+    // What the next start offers for this account logs in.
+    if (c.replaced) {
+      EXPECT_TRUE(logsIn(restored.password)) << c.what;
+    }
+  }
+  EXPECT_TRUE(logsIn("new-4"));
 }
 
 TEST_P(ShopSettingsDb, PasswordOfAnAccountThatIsGoneIsNotReportedChanged) {
@@ -243,6 +297,57 @@ TEST_P(ShopSettingsDb, ShopCardAndHerbTreeAreRead) {
   ASSERT_EQ((*tree)[0].children.size(), 2);
   EXPECT_EQ((*tree)[0].children[1].text, QStringLiteral("党参"));
   EXPECT_EQ((*tree)[1].children[0].text, QStringLiteral("当归"));
+}
+
+TEST_P(ShopSettingsDb, ShopCardIsStoredTrimmedOrRefusedWhole) {
+  const ShopCard stored = *loadShopCard(*dm, "1");
+  const ShopCard good{"Orlemo经方示范店", "浙江省杭州市西湖区文三路101号", "张明", "0571-88880001"};
+  auto with = [&](int field, const QString& text) {
+    ShopCard c = good;
+    QString* fields[] = {&c.name, &c.address, &c.contactName, &c.tel};
+    *fields[field] = text;
+    return c;
+  };
+  struct Case {
+    ShopCard card;
+    QString message;
+  } cases[] = {
+      {with(0, ""), "机构名称没有填写"},
+      {with(0, "   "), "机构名称没有填写"},
+      {with(0, QString(51, QChar(0x5E97))), "机构名称不能多于50个字"},
+      {with(1, QString(101, QChar(0x8DEF))), "地址不能多于100个字"},
+      {with(2, QString(21, QChar(0x5F20))), "联系人不能多于20个字"},
+      {with(3, QString(21, QLatin1Char('1'))), "电话不能多于20位"},
+      {with(3, "0571 8888"), "电话只能填写数字和“-”"},
+      {with(3, "电话0571"), "电话只能填写数字和“-”"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(checkShopCard(c.card), c.message);
+    const SettingsOutcome r = saveShopCard(*dm, "1", c.card);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, c.message);
+  }
+  ShopCard now = *loadShopCard(*dm, "1");
+  EXPECT_EQ(std::tie(now.name, now.address, now.contactName, now.tel),
+            std::tie(stored.name, stored.address, stored.contactName, stored.tel));
+
+  // Stored trimmed; the longest texts allowed and an empty contact and phone are kept.
+  const ShopCard edited{" 经方三店 ", QString(100, QChar(0x8DEF)) + "  ", "", " "};
+  SettingsOutcome r = saveShopCard(*dm, "1", edited);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.message, "保存成功");
+  now = *loadShopCard(*dm, "1");
+  EXPECT_EQ(now.name, QStringLiteral("经方三店"));
+  EXPECT_EQ(now.address, QString(100, QChar(0x8DEF)));
+  EXPECT_EQ(now.contactName, "");
+  EXPECT_EQ(now.tel, "");
+  // The other shop keeps its card.
+  EXPECT_EQ(loadShopCard(*dm, "2")->name, QStringLiteral("Orlemo经方二店"));
+  // A shop without a row changed nothing, so nothing is reported saved.
+  for (const char* shop : {"99", "", "x"}) EXPECT_EQ(saveShopCard(*dm, shop, good).message, "保存失败") << shop;
+  EXPECT_FALSE(loadShopCard(*dm, "99"));
+  EXPECT_EQ(loadShopCard(*dm, "1")->name, QStringLiteral("经方三店"));
+  EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(",").toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDatabases, ShopSettingsDb, ::testing::Values(RemoteKind::Sqlite, RemoteKind::Postgres),

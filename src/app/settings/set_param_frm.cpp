@@ -292,6 +292,12 @@ void TSetParamFrm::pnl2Click() {
 }
 
 void TSetParamFrm::pnl6Click() {
+  const ShopCard card{edtName->text(), edtAddress->text(), edtContactName->text(), edtTel->text()};
+  // A card that may not be stored writes nothing, the picture neither.
+  if (const QString refusal = checkShopCard(card); !refusal.isEmpty()) {
+    messages_.showMessage(refusal);
+    return;
+  }
   if (!picture_.isNull()) {
     QSaveFile file(picturePath());
     if (!file.open(QIODevice::WriteOnly) || !picture_.save(&file, "PNG") || !file.commit()) {
@@ -299,7 +305,10 @@ void TSetParamFrm::pnl6Click() {
       return;
     }
   }
-  fillShopCard();
+  const SettingsOutcome r = saveShopCard(dm_, loginState().ShopId, card);
+  // The boxes show what the row now holds; a failed save leaves them as typed.
+  if (r.ok) fillShopCard();
+  messages_.showMessage(r.message);
 }
 
 void TSetParamFrm::takeChoice(const HerbChoice& choice) {

@@ -76,4 +76,17 @@ bool writeRememberedLogin(const QString& iniPath, const QString& user, const QSt
   return ini.save();
 }
 
+bool replaceRememberedPassword(const QString& iniPath, const QString& user, const QString& password) {
+  IniFile ini(iniPath);
+  if (!ini.exists()) return true;
+  ini.load();
+  if (ini.value(QStringLiteral("LOGIN"), QStringLiteral("USER")) != user ||
+      ini.value(QStringLiteral("LOGIN"), QStringLiteral("PWD")).isEmpty())
+    return true;
+  const std::optional<QString> stored = passwordToStoredForm(password);
+  if (!stored) return false;
+  ini.setValue(QStringLiteral("LOGIN"), QStringLiteral("PWD"), *stored);
+  return ini.save();
+}
+
 }  // namespace tcm

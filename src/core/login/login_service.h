@@ -39,5 +39,10 @@ struct RememberedLogin {
 };
 RememberedLogin readRememberedLogin(const QString& iniPath);
 [[nodiscard]] bool writeRememberedLogin(const QString& iniPath, const QString& user, const QString& password);
+// After a password change of `user`'s account: a password remembered for that
+// user takes the new one; nothing else in the file changes, and a file that
+// remembers no password for that user is left alone. False when a remembered
+// password had to be replaced and the file could not be written.
+[[nodiscard]] bool replaceRememberedPassword(const QString& iniPath, const QString& user, const QString& password);
 
 }  // namespace tcm

@@ -9,6 +9,7 @@
 #include "customer/customer_search.h"
 #include "data/gateway.h"
 #include "login/login_state.h"
+#include "login/login_service.h"
 #include "login/remembered_password.h"
 
 namespace tcm {
@@ -16,6 +17,10 @@ namespace {
 
 constexpr int kMinPasswordLength = 4;
 constexpr int kMaxPasswordLength = 20;
+constexpr int kMaxShopName = 50;
+constexpr int kMaxAddress = 100;
+constexpr int kMaxContactName = 20;
+constexpr int kMaxShopTel = 20;
 constexpr double kMaxPrice = 1000;
 // Stock is kept in grams with four decimals; more than this does not fit the column.
 constexpr double kMaxStock = 99999999;
@@ -26,11 +31,12 @@ double toStoredAmount(double v) { return std::round(v * 10000.0) / 10000.0 + 0.0
 }  // namespace
 
 QString checkNewPassword(const QString& newPassword) {
-  if (newPassword.trimmed().isEmpty() || newPassword.size() < kMinPasswordLength)
-    return QStringLiteral("密码长度不能小于4位");
-  if (newPassword.size() > kMaxPasswordLength) return QStringLiteral("密码长度不能大于20位");
+  // Judged as stored: blanks around the password are not kept.
+  const QString stored = newPassword.trimmed();
+  if (stored.size() < kMinPasswordLength) return QStringLiteral("密码长度不能小于4位");
+  if (stored.size() > kMaxPasswordLength) return QStringLiteral("密码长度不能大于20位");
   // The password is stored enciphered from its GBK form: a character GBK lacks cannot be kept.
-  return storableTextError(QStringLiteral("新密码"), newPassword.trimmed());
+  return storableTextError(QStringLiteral("新密码"), stored);
 }
 
 SettingsOutcome changePassword(TDMServer& dm, LoginState* state, const QString& oldPassword,
@@ -50,6 +56,8 @@ SettingsOutcome changePassword(TDMServer& dm, LoginState* state, const QString& 
   if (q) q->finish();
   if (!landed) return failed;
   state->loginPassword = newPassword.trimmed();
+  if (!replaceRememberedPassword(dm.settings().iniPath(), state->loginName, state->loginPassword))
+    return {true, QStringLiteral("修改成功；set.ini 不能写入，记住的密码未更新")};
   return {true, QStringLiteral("修改成功")};
 }
 
@@ -69,6 +77,39 @@ std::optional<ShopCard> loadShopCard(TDMServer& dm, const QString& shopId) {
   card.address = q->value(4).toString();
   q->finish();
   return card;
+}
+
+QString checkShopCard(const ShopCard& card) {
+  const QString name = card.name.trimmed();
+  if (name.isEmpty()) return QStringLiteral("机构名称没有填写");
+  if (name.size() > kMaxShopName) return QStringLiteral("机构名称不能多于%1个字").arg(kMaxShopName);
+  if (card.address.trimmed().size() > kMaxAddress) return QStringLiteral("地址不能多于%1个字").arg(kMaxAddress);
+  if (card.contactName.trimmed().size() > kMaxContactName)
+    return QStringLiteral("联系人不能多于%1个字").arg(kMaxContactName);
+  const QString tel = card.tel.trimmed();
+  if (tel.size() > kMaxShopTel) return QStringLiteral("电话不能多于%1位").arg(kMaxShopTel);
+  for (QChar c : tel)
+    if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9')) && c != QLatin1Char('-'))
+      return QStringLiteral("电话只能填写数字和“-”");
+  return {};
+}
+
+SettingsOutcome saveShopCard(TDMServer& dm, const QString& shopId, const ShopCard& card) {
+  if (QString refusal = checkShopCard(card); !refusal.isEmpty()) return {false, refusal};
+  bool idOk = false;
+  const qlonglong shop = shopId.trimmed().toLongLong(&idOk);
+  const SettingsOutcome failed{false, QStringLiteral("保存失败")};
+  if (!idOk) return failed;
+  // The statement hands back the id of the row it changed: no row, no success.
+  QSqlQuery* q = dm.GetDB(Sql(QStringLiteral("update shop set name=?,address=?,contactName=?,tel=? where id=? returning id"),
+                              {card.name.trimmed(), card.address.trimmed(), card.contactName.trimmed(),
+                               card.tel.trimmed(), shop}),
+                          true);
+  if (!q) return failed;
+  const bool changed = q->next();
+  q->finish();
+  if (!changed) return failed;
+  return {true, QStringLiteral("保存成功")};
 }
 
 QString shopPicturePath(const QString& pictureDir, const QString& shopId) {

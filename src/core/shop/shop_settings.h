@@ -23,11 +23,14 @@ struct SettingsOutcome {
 // ---- Password -------------------------------------------------------------
 
 // The message for a new password that may not be stored; empty when it may.
+// The password is kept trimmed, so the limits hold for the trimmed text.
 QString checkNewPassword(const QString& newPassword);
 
 // Checks the boxes in order (length, characters, old password), then stores
 // the trimmed new password in the form the login compares with. On success the
-// new password is the one the next change must be given as the old one.
+// new password is the one the next change must be given as the old one, and a
+// password remembered in set.ini for this account is replaced by it, so the
+// next start logs in with what the account now holds.
 SettingsOutcome changePassword(TDMServer& dm, LoginState* state, const QString& oldPassword,
                                const QString& newPassword);
 
@@ -42,6 +45,14 @@ struct ShopCard {
 
 // The shop's row; nullopt when the query failed or the shop has no row.
 std::optional<ShopCard> loadShopCard(TDMServer& dm, const QString& shopId);
+
+// The message for a card whose boxes may not be stored; empty when they may.
+// The texts are judged trimmed, as they are stored.
+QString checkShopCard(const ShopCard& card);
+
+// Checks the card, then writes its four texts, trimmed, to the shop's row.
+// Success is the row the update changed: a shop without a row is "保存失败".
+SettingsOutcome saveShopCard(TDMServer& dm, const QString& shopId, const ShopCard& card);
 
 // "PR/<shop id>.png" in the picture folder.
 QString shopPicturePath(const QString& pictureDir, const QString& shopId);
