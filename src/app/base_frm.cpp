@@ -41,8 +41,8 @@ TBaseFrm::TBaseFrm(const QString& title, QWidget* parent, int titleHeight, const
   QFont f = pnlBaseClose->font();
   f.setPixelSize(22);
   pnlBaseClose->setFont(f);
-  pnlBaseClose->setHoverColors(QColor(0xFF, 0x00, 0x00), Qt::white, frameColor, QColor(0x05, 0xA6, 0x8D));
-  pnlBaseClose->setColors(frameColor, Qt::white);
+  // The "×" is red under the mouse and #05A68D otherwise.
+  pnlBaseClose->setHoverColors(QColor(0xFF, 0x00, 0x00), Qt::white, QColor(0x05, 0xA6, 0x8D), Qt::white);
   topLayout->addWidget(pnlLogo);
   topLayout->addWidget(pnlBaseTop, 1);
   topLayout->addWidget(pnlBaseClose);

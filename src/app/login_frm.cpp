@@ -295,7 +295,7 @@ void TLoginFrm::pnlLoginClick() {
   LoginState state;
   const LoginResult result = service.attempt(name, password, &state);
   if (result == LoginResult::Ok) {
-    qInfo("[timing] login query answered after %lld ms", static_cast<long long>(clock.elapsed()));
+    qCInfo(lcTiming, "[timing] login query answered after %lld ms", static_cast<long long>(clock.elapsed()));
     loginState() = state;
     mainFrm_->lblUser->setText(state.UserName);
     mainFrm_->show();

@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tcmcare"));
   QApplication::setQuitOnLastWindowClosed(false);
+  // Without Qt's translation file only Qt's own dialogs stay in English.
+  (void)tcm::ui::useChineseLocale();
   if (!tcm::ui::uiFontFamily().isEmpty()) {
     QFont f(tcm::ui::uiFontFamily());
     f.setPixelSize(14);
@@ -65,7 +67,7 @@ int main(int argc, char** argv) {
   const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
   LoginFrm.move(work.center() - QPoint(LoginFrm.width() / 2, LoginFrm.height() / 2));
   LoginFrm.show();
-  qInfo("[timing] login window shown %lld ms after start", static_cast<long long>(startClock.elapsed()));
+  qCInfo(tcm::ui::lcTiming, "[timing] login window shown %lld ms after start", static_cast<long long>(startClock.elapsed()));
   if (!DMServer.configError().isEmpty()) messages.showDbError(DMServer.configError());
 
   const int rc = app.exec();

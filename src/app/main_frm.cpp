@@ -94,6 +94,12 @@ QWidget* dockPage(QTabWidget* pages, const QString& name, const QString& caption
 constexpr int kMinimumWidth = 1024;
 constexpr int kMinimumHeight = 640;
 
+// The window's minimum yields to a size state smaller than it (a small screen):
+// each state covers exactly what it was given.
+QSize minimumWithin(int width, int height) {
+  return {std::min(kMinimumWidth, width), std::min(kMinimumHeight, height)};
+}
+
 }  // namespace
 
 TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
@@ -241,6 +247,7 @@ void TMainFrm::Init() {
   LstHerbPrice.clear();
   SelSymCount = 0;
   const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+  setMinimumSize(minimumWithin(work.width(), work.height()));
   setGeometry(work.x(), work.y(), work.width(), work.height());
   sizeTag_ = 1;
   maxTag_ = 1;
@@ -304,7 +311,7 @@ void TMainFrm::tmr1Timer() {
     setLoadCaption(QStringLiteral("  请重新读取数据"));
     pnlLoadData->show();
   }
-  qInfo("[timing] main window loading finished in %lld ms (%d syndromes, %lld herbs, %lld findings)",
+  qCInfo(lcTiming, "[timing] main window loading finished in %lld ms (%d syndromes, %lld herbs, %lld findings)",
         static_cast<long long>(clock.elapsed()), dm_.knowledge()->MaxId(), static_cast<long long>(LstHerbPrice.size()),
         static_cast<long long>(LstAliases.size()));
   Q_EMIT loadingFinished();
@@ -443,8 +450,8 @@ void TMainFrm::toggleSizeState() {
     const int w = screen.width() * 8 / 10;
     const int h = screen.height() * 8 / 10;
     // The reduced state is four fifths of the screen also on small screens
-    // (1366×768 gives 1092×614): the minimum yields to it.
-    setMinimumSize(std::min(kMinimumWidth, w), std::min(kMinimumHeight, h));
+    // (1366×768 gives 1092×614).
+    setMinimumSize(minimumWithin(w, h));
     setGeometry(screen.x() + (screen.width() - w) / 2, screen.y() + (screen.height() - h) / 2, w, h);
     maxTag_ = 2;
     sizeTag_ = 0;
@@ -454,7 +461,7 @@ void TMainFrm::toggleSizeState() {
 }
 
 void TMainFrm::placeFull(int width, int height) {
-  setMinimumSize(kMinimumWidth, kMinimumHeight);
+  setMinimumSize(minimumWithin(width, height));
   setGeometry(1, 1, width, height);
   maxTag_ = 1;
   sizeTag_ = 1;

@@ -1,14 +1,33 @@
 #include "ui_kit.h"
 
+#include <QCoreApplication>
 #include <QEnterEvent>
 #include <QPainter>
 #include <QHBoxLayout>
 #include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMouseEvent>
+#include <QTranslator>
 #include <QVBoxLayout>
 #include <QWindow>
 
 namespace tcm::ui {
+
+Q_LOGGING_CATEGORY(lcTiming, "tcm.timing", QtWarningMsg)
+
+QTranslator* useChineseLocale() {
+  const QLocale chinese(QLocale::Chinese, QLocale::China);
+  QLocale::setDefault(chinese);
+  auto* qtTexts = new QTranslator(QCoreApplication::instance());
+  if (!qtTexts->load(chinese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+      !QCoreApplication::installTranslator(qtTexts)) {
+    delete qtTexts;
+    return nullptr;
+  }
+  return qtTexts;
+}
 
 TPanel::TPanel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
   setAlignment(Qt::AlignCenter);
@@ -110,10 +129,25 @@ void TPanel::enterEvent(QEnterEvent* e) {
 }
 
 void TPanel::leaveEvent(QEvent* e) {
-  hover_ = false;
-  if (leaveBg_.isValid()) setColors(leaveBg_, leaveFg_);
+  dropHover();
   Q_EMIT left();
   QLabel::leaveEvent(e);
+}
+
+void TPanel::dropHover() {
+  hover_ = false;
+  if (leaveBg_.isValid()) setColors(leaveBg_, leaveFg_);
+}
+
+// Only a hover look is dropped: colours a window set for a state of its own stay.
+void TPanel::showEvent(QShowEvent* e) {
+  if (hover_) dropHover();
+  QLabel::showEvent(e);
+}
+
+void TPanel::hideEvent(QHideEvent* e) {
+  if (hover_) dropHover();
+  QLabel::hideEvent(e);
 }
 
 namespace {

@@ -3,9 +3,24 @@
 #include <QColor>
 #include <QFrame>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <functional>
 
+class QTranslator;
+
 namespace tcm::ui {
+
+// Start-up and login timings ("[timing] …" at info level): silent unless asked
+// for, e.g. QT_LOGGING_RULES="tcm.timing.info=true".
+Q_DECLARE_LOGGING_CATEGORY(lcTiming)
+
+// The client speaks Chinese whatever the machine's locale: the default locale
+// becomes zh_CN (calendars, dates, numbers of Qt's widgets) and Qt's own texts
+// (standard buttons, print and file dialogs, calendar navigation) are loaded from
+// Qt's Chinese translation. Returns the installed translator (owned by the
+// application), or nullptr when Qt's translation file is missing; the locale is
+// set either way.
+QTranslator* useChineseLocale();
 
 // A label that acts as a button: click signal and hover colours.
 class TPanel : public QLabel {
@@ -25,8 +40,13 @@ class TPanel : public QLabel {
   void mouseReleaseEvent(QMouseEvent* e) override;
   void enterEvent(QEnterEvent* e) override;
   void leaveEvent(QEvent* e) override;
+  // A panel hidden under the mouse gets no leave: showing or hiding it drops the hover look.
+  void showEvent(QShowEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
 
  private:
+  void dropHover();
+
   QColor enterBg_, enterFg_, leaveBg_, leaveFg_;
   bool hover_ = false;
 };

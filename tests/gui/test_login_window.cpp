@@ -1,6 +1,9 @@
 // The login window driven as a user would, on real databases and a loopback
 // address service; messages are recorded, never waited on.
 #include <QCheckBox>
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -11,6 +14,7 @@
 #include "login_frm.h"
 #include "main_frm.h"
 #include "settings/ini_file.h"
+#include "settings/set_param_frm.h"
 #include "test_support.h"
 #include "ui_kit.h"
 
@@ -19,6 +23,27 @@ using namespace tcm::test;
 using namespace tcm::ui;
 
 namespace {
+
+// The log lines written while it lives, as "category: message".
+class LogCapture {
+ public:
+  LogCapture() {
+    active_ = this;
+    previous_ = qInstallMessageHandler(&LogCapture::record);
+  }
+  ~LogCapture() {
+    qInstallMessageHandler(previous_);
+    active_ = nullptr;
+  }
+  QStringList lines;
+
+ private:
+  static void record(QtMsgType, const QMessageLogContext& context, const QString& text) {
+    if (active_) active_->lines << QString::fromUtf8(context.category) + ": " + text;
+  }
+  static inline LogCapture* active_ = nullptr;
+  QtMessageHandler previous_ = nullptr;
+};
 
 class LoginWindow : public ::testing::Test {
  protected:
@@ -126,11 +151,20 @@ TEST_F(LoginWindow, SuccessfulLoginShowsTheMainWindowAndRemembers) {
   typeInto(login->edtName, "13800000001");
   login->chkMember->setChecked(true);
   QSignalSpy loaded(main.get(), &TMainFrm::loadingFinished);
+  LogCapture log;
   QTest::mouseClick(login->pnlLogin, Qt::LeftButton);
   EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(",").toStdString();
   EXPECT_FALSE(login->isVisible());
   EXPECT_TRUE(main->isVisible());
   EXPECT_TRUE(main->isEnabled());
+  // The full state covers the work area, also on a screen smaller than the
+  // window's usual minimum (the offscreen screen is 800 × 600).
+  const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+  ASSERT_LT(work.width(), 1024);
+  EXPECT_EQ(main->geometry(), work);
+  main->imgNoramlClick();  // reduced
+  main->imgNoramlClick();  // full again
+  EXPECT_EQ(main->geometry(), QRect(QPoint(1, 1), work.size()));
   EXPECT_EQ(main->lblUser->text(), QStringLiteral("张明"));
   EXPECT_EQ(loginState().ShopId, "1");
   EXPECT_EQ(loginState().UserName, QStringLiteral("张明"));
@@ -140,6 +174,59 @@ TEST_F(LoginWindow, SuccessfulLoginShowsTheMainWindowAndRemembers) {
   EXPECT_FALSE(main->loadFailed());
   EXPECT_TRUE(main->pnlLoadData->isHidden());
   EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(",").toStdString();
+  // A normal run writes no timings.
+  EXPECT_TRUE(log.lines.filter("[timing]").isEmpty()) << log.lines.join("\n").toStdString();
+}
+
+TEST_F(LoginWindow, TimingsAreWrittenWhenAskedFor) {
+  QLoggingCategory::setFilterRules(QStringLiteral("tcm.timing.info=true"));
+  struct RulesBack {
+    ~RulesBack() { QLoggingCategory::setFilterRules(QString()); }
+  } rulesBack;
+  LogCapture log;
+  open();
+  typeInto(login->edtName, "13800000001");
+  QSignalSpy loaded(main.get(), &TMainFrm::loadingFinished);
+  QTest::mouseClick(login->pnlLogin, Qt::LeftButton);
+  ASSERT_TRUE(loaded.wait(2000));
+  const QStringList timings = log.lines.filter("[timing]");
+  ASSERT_EQ(timings.size(), 2) << log.lines.join("\n").toStdString();
+  EXPECT_TRUE(timings[0].startsWith("tcm.timing: [timing] login query answered after ")) << timings[0].toStdString();
+  EXPECT_TRUE(timings[1].startsWith("tcm.timing: [timing] main window loading finished in ")) << timings[1].toStdString();
+}
+
+TEST_F(LoginWindow, ChangedPasswordIsTheOneTheNextStartRemembers) {
+  open();
+  typeInto(login->edtName, "13800000001");
+  login->chkMember->setChecked(true);
+  QSignalSpy loaded(main.get(), &TMainFrm::loadingFinished);
+  QTest::mouseClick(login->pnlLogin, Qt::LeftButton);
+  ASSERT_TRUE(loaded.wait(2000));
+  ASSERT_EQ(readRememberedLogin(folder.settings().iniPath()).password, "731526");
+
+  // The settings window's password change, as the clerk types it.
+  QTest::mouseClick(main->imgSet, Qt::LeftButton);
+  TSetParamFrm* settings = main->setParamFrm();
+  ASSERT_TRUE(settings);
+  QTest::keyClicks(settings->edtPwd_old, "731526");
+  QTest::keyClicks(settings->edtPwd_new, " 5566aa ");
+  QTest::mouseClick(settings->pnl2, Qt::LeftButton);
+  EXPECT_EQ(messages.messages, QStringList{QStringLiteral("修改成功")});
+
+  // The next start offers the new password, and it logs in.
+  login.reset();
+  main.reset();
+  dm.reset();
+  loginState().clear();
+  messages.clear();
+  open();
+  EXPECT_EQ(login->edtName->text(), "13800000001");
+  EXPECT_EQ(login->edtPwd->text(), "5566aa");
+  EXPECT_TRUE(login->chkMember->isChecked());
+  QTest::mouseClick(login->pnlLogin, Qt::LeftButton);
+  EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(",").toStdString();
+  EXPECT_TRUE(loginState().loggedIn());
+  EXPECT_EQ(loginState().loginPassword, "5566aa");
 }
 
 TEST_F(LoginWindow, RememberedCredentialsAreRestoredAndKeptWhenNotAsked) {
