@@ -50,4 +50,18 @@ bool AppMessages::askOkCancel(const QString& title, const QString& text) {
   return plainBox(QMessageBox::Question, title, text, true) == QMessageBox::Ok;
 }
 
+int AppMessages::askChoice(const QString& title, const QString& text, const QStringList& choices, int defaultChoice) {
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, QApplication::activeWindow());
+  QList<QAbstractButton*> buttons;
+  for (const QString& choice : choices) {
+    const bool cancel = choice == QStringLiteral("取消");
+    buttons << box.addButton(choice, cancel ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    if (cancel) box.setEscapeButton(buttons.last());  // Escape is the cancel
+  }
+  if (defaultChoice >= 0 && defaultChoice < buttons.size())
+    box.setDefaultButton(static_cast<QPushButton*>(buttons[defaultChoice]));
+  box.exec();
+  return static_cast<int>(buttons.indexOf(box.clickedButton()));
+}
+
 }  // namespace tcm::ui

@@ -13,6 +13,7 @@ class AppMessages : public Messages {
   void showMessage(const QString& text) override;
   void showDbError(const QString& text) override;
   bool askOkCancel(const QString& title, const QString& text) override;
+  int askChoice(const QString& title, const QString& text, const QStringList& choices, int defaultChoice) override;
   void showCaptioned(const QString& caption, const QString& text) override;
   void showWholeText(const QString& text) override;
 

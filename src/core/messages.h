@@ -2,6 +2,7 @@
 // Every user-visible message goes through this interface: the client answers
 // with modal boxes, the tests with a recorder that answers in advance.
 #include <QString>
+#include <QStringList>
 
 namespace tcm {
 
@@ -14,6 +15,13 @@ class Messages {
   virtual void showDbError(const QString& text) = 0;
   // A modal OK/Cancel question; true for OK.
   virtual bool askOkCancel(const QString& title, const QString& text) = 0;
+  // A modal question with one button per choice, in order; the index of the
+  // chosen button, or -1 when the box was closed without a choice. The button
+  // at `defaultChoice` answers Enter.
+  virtual int askChoice(const QString& /*title*/, const QString& /*text*/, const QStringList& /*choices*/,
+                        int /*defaultChoice*/) {
+    return -1;
+  }
   // A plain box with its own caption and "确定" (print and file failures).
   virtual void showCaptioned(const QString& /*caption*/, const QString& text) { showMessage(text); }
   // The main window's message box showing the whole text on as many lines as it

@@ -6,6 +6,7 @@
 
 #include "customer/customer_host.h"
 #include "test_support.h"
+#include "window_picture.h"
 
 namespace tcm::test {
 
@@ -34,10 +35,5 @@ class SmallHost : public ui::CustomerHost {
   int identificationShown = 0;
 };
 
-// Saves a picture of `w` under TCM_SHOT_DIR when it is set (to look at the windows).
-inline void keepPicture(QWidget* w, const QString& name) {
-  const QString dir = qEnvironmentVariable("TCM_SHOT_DIR");
-  if (!dir.isEmpty()) w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
 
 }  // namespace tcm::test

@@ -2,6 +2,7 @@
 // order, storing a new and a corrected customer, and the search by name or
 // phone ending.
 #include "customer/customer_record.h"
+#include "customer/dm_risk.h"
 #include "details_fixture.h"
 
 using namespace tcm;
@@ -121,6 +122,33 @@ TEST_P(CustomerRecord, SaveFailureIsReported) {
   const CustomerSave u = saveCustomer(*dm, "1", "7", {"王五", "男", "30", "1234", ""}, kToday);
   EXPECT_FALSE(u.ok);
   EXPECT_EQ(u.message, QStringLiteral("保存失败"));
+}
+
+// A row another counter removed, or a rule of the database that keeps it as it
+// is, between the look-up and the update: the update changes no row, and
+// neither save may say "保存成功".
+TEST_P(CustomerRecord, AnUpdateThatChangesNoRowIsNoSuccess) {
+  const qint64 id = addCustomer(1, QStringLiteral("钱九"), QStringLiteral("男"), "34", "13800009999", "2023-04-01");
+  const CustomerSave corrected = saveCustomer(*dm, "1", QString::number(id), {"钱九", "男", "34", "13800009999", ""}, kToday);
+  ASSERT_TRUE(corrected.ok);
+  EXPECT_EQ(corrected.ageToday, QString::number(34 + kToday.year() - 2023));
+
+  const bool sqlite = dm->remoteDialect().kind() == Dialect::Kind::Sqlite;
+  const QList<Sql> freeze =
+      sqlite ? QList<Sql>{Sql(QStringLiteral("create trigger pat_frozen before update on pat begin select raise(ignore); end"))}
+             : QList<Sql>{Sql(QStringLiteral("create function pat_frozen() returns trigger language plpgsql as "
+                                             "$f$ begin return null; end $f$")),
+                          Sql(QStringLiteral("create trigger pat_frozen before update on pat for each row "
+                                             "execute function pat_frozen()"))};
+  for (const Sql& statement : freeze) ASSERT_TRUE(dm->ExecSql(statement, true)) << dm->lastError().toStdString();
+
+  const CustomerSave r = saveCustomer(*dm, "1", QString::number(id), {"钱九九", "男", "35", "13800009999", ""}, kToday);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.message, QStringLiteral("保存失败"));
+  const DmSave d = saveDmClass(*dm, "1", QString::number(id), QStringLiteral("高危型"));
+  EXPECT_FALSE(d.ok);
+  EXPECT_EQ(d.message, QStringLiteral("保存失败"));
+  EXPECT_EQ(patRow(id, "Name,Age,dm"), (QStringList{QStringLiteral("钱九"), "34", QString()}));
 }
 
 TEST_P(CustomerRecord, SearchByNameOrPhoneEnding) {

@@ -46,7 +46,8 @@ TEST_P(DmTestWindow, ScoresAsTheAnswersChange) {
   EXPECT_TRUE(frm->rb1->isChecked());
   EXPECT_EQ(frm->edtAge->text(), "45");
   EXPECT_EQ(frm->FromForm, 1);
-  EXPECT_EQ(shown(), (QStringList{"0", low, ""}));  // nothing to score yet
+  const QString none = QStringLiteral("—");
+  EXPECT_EQ(shown(), (QStringList{none, none, ""}));  // nothing to score yet
 
   // Each step is one change as the clerk makes it, then what the window shows.
   struct Step {
@@ -54,8 +55,8 @@ TEST_P(DmTestWindow, ScoresAsTheAnswersChange) {
     QStringList expected;
   };
   const QList<Step> steps = {
-      {[&] { frm->edtHeight->setText("170"); }, {"0", low, ""}},
-      {[&] { frm->edtWeight->setText("70"); }, {"0", low, ""}},
+      {[&] { frm->edtHeight->setText("170"); }, {none, none, ""}},
+      {[&] { frm->edtWeight->setText("70"); }, {none, none, ""}},
       // 12 + BMI 3 + waist 7 + male 2
       {[&] { frm->edtWaistline->setText("88"); }, {"24", middle, ""}},
       {[&] { frm->edtHP->setText("135"); }, {"30", high, "advice"}},
@@ -81,13 +82,14 @@ TEST_P(DmTestWindow, ScoresAsTheAnswersChange) {
     if (i == 6) keepPicture(frm.get(), "dm_test");
   }
 
-  // Reopening for another customer sets the gender and the age and rescores even when they read the same.
-  frm->openFor("7", QStringLiteral("未知"), "25", 2);
+  // Reopening for the same customer keeps the answers, sets the gender and the
+  // age and rescores even when they read the same.
+  frm->openFor("", QStringLiteral("未知"), "25", 2);
   EXPECT_TRUE(frm->rb1->isChecked());
-  EXPECT_EQ(frm->patId, "7");
+  EXPECT_EQ(frm->patId, "");
   EXPECT_EQ(frm->FromForm, 2);
   EXPECT_EQ(shown(), (QStringList{"20", middle, ""}));
-  frm->openFor("7", QStringLiteral("女"), "25", 2);
+  frm->openFor("", QStringLiteral("女"), "25", 2);
   EXPECT_EQ(shown(), (QStringList{"19", middle, ""}));  // age 4 + waist 88 → 8 + sugar 5 + inactive 2
   frm->imgCloseClick();
   EXPECT_FALSE(frm->isVisible());
@@ -104,29 +106,54 @@ TEST_P(DmTestWindow, SavesTheShownClassForItsOwnCustomerOnly) {
   frm->pnl17Click();
   EXPECT_EQ(messages.messages, QStringList{kDmNotScored});
 
-  frm->edtHeight->setText("170");
-  frm->edtWeight->setText("70");
-  frm->edtWaistline->setText("88");
-  frm->edtHP->setText("135");
-  QTest::mouseClick(frm->rb3, Qt::LeftButton);
+  const auto answerHigh = [&] {
+    frm->edtHeight->setText("170");
+    frm->edtWeight->setText("70");
+    frm->edtWaistline->setText("88");
+    frm->edtHP->setText("135");
+    QTest::mouseClick(frm->rb3, Qt::LeftButton);
+  };
+  answerHigh();
   ASSERT_EQ(frm->lblLevel->text(), QStringLiteral("高危型"));
 
-  // The window's own customer decides, whatever the main window holds.
+  // Another customer, or none, starts from empty answers with that customer's
+  // gender and age: nothing typed for the one before is shown or stored.
+  const qint64 other = addCustomer(1, QStringLiteral("吴九"), QStringLiteral("女"), "52", "13800009999");
   struct Case {
-    QString patId, message, stored;
+    QString patId, gender, age, message;
   };
   const QList<Case> cases = {
-      {"", kDmNoCustomer, ""},
-      {"0", kDmNoCustomer, ""},
-      {QString::number(id), QStringLiteral("保存成功"), QStringLiteral("高危型")},
+      {QString::number(other), QStringLiteral("女"), "52", kDmNotScored},
+      {"", QString(), "", kDmNoCustomer},
+      {"0", QString(), "", kDmNoCustomer},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.patId.toStdString());
     messages.clear();
-    frm->openFor(c.patId, QStringLiteral("男"), "45", 2);
+    frm->openFor(c.patId, c.gender, c.age, 2);
+    EXPECT_EQ(frm->rb2->isChecked(), c.gender == QStringLiteral("女"));
+    EXPECT_FALSE(frm->rb1->isChecked());
+    EXPECT_EQ(frm->edtAge->text(), c.age);
+    EXPECT_EQ(QStringList({frm->edtHeight->text(), frm->edtWeight->text(), frm->edtWaistline->text(), frm->edtHP->text()}),
+              QStringList({"", "", "", ""}));
+    EXPECT_FALSE(frm->rb3->isChecked() || frm->rb4->isChecked());
+    EXPECT_EQ(shown(), (QStringList{QStringLiteral("—"), QStringLiteral("—"), ""}));
     QTest::mouseClick(frm->pnl17, Qt::LeftButton);
-    EXPECT_EQ(messages.messages, QStringList{c.message}) << c.patId.toStdString();
-    EXPECT_EQ(patRow(id, "dm"), QStringList{c.stored}) << c.patId.toStdString();
+    EXPECT_EQ(messages.messages, QStringList{c.message});
   }
+  EXPECT_EQ(patRow(other, "dm"), QStringList{QString()});
+  EXPECT_EQ(patRow(id, "dm"), QStringList{QString()});
+
+  // The customer's own answers stay while the same customer is assessed again.
+  messages.clear();
+  frm->openFor(QString::number(id), QStringLiteral("男"), "45", 2);
+  answerHigh();
+  frm->imgCloseClick();
+  frm->openFor(QString::number(id), QStringLiteral("男"), "45", 2);
+  EXPECT_EQ(frm->edtWaistline->text(), "88");
+  QTest::mouseClick(frm->pnl17, Qt::LeftButton);
+  EXPECT_EQ(messages.messages, QStringList{QStringLiteral("保存成功")});
+  EXPECT_EQ(patRow(id, "dm"), QStringList{QStringLiteral("高危型")});
   ASSERT_EQ(saved.size(), 1);
   EXPECT_EQ(saved[0], (QList<QVariant>{QString::number(id), QStringLiteral("高危型")}));
 

@@ -96,6 +96,7 @@ TEST_P(PatInfoWindow, AddsThenCorrectsTheSameCustomerAndKeepsTypingOnFailure) {
   EXPECT_EQ(messages.messages, QStringList{QStringLiteral("姓名没有填写")});
   ASSERT_TRUE(dm->ExecSql(Sql(QStringLiteral("alter table pat rename to pat_gone")), true));
   frm->edtName->setText(QStringLiteral("王芳芳"));
+  messages.choiceAnswers = {1};  // a correction of 王芳, not a new customer
   save();
   EXPECT_EQ(messages.messages.last(), QStringLiteral("保存失败"));
   EXPECT_TRUE(frm->isVisible());
@@ -210,18 +211,24 @@ TEST_P(PatInfoWindow, SearchKeysAndChoosingACustomer) {
     while (!out.isEmpty() && out.last().isEmpty()) out.removeLast();
     return out;
   };
+  // A search that cannot match clears the rows of the one before and says so.
   const QList<std::pair<QString, QStringList>> searches = {
       {"1234", {QStringLiteral("陈一"), QStringLiteral("陈二")}},
-      {"chen", {QStringLiteral("陈一"), QStringLiteral("陈二")}},  // ignored: the grid stays
+      {"chen", {}},
       {"", {QStringLiteral("陈一"), QStringLiteral("陈二"), QStringLiteral("李三")}},
       {"12 4", {}},
+      {QStringLiteral("王"), {}},
       {QStringLiteral("陈"), {QStringLiteral("陈一"), QStringLiteral("陈二")}},
   };
   for (const auto& [typed, names] : searches) {
+    messages.clear();
     frm->edtPatName->setText(typed);
     QTest::keyClick(frm->edtPatName, Qt::Key_Return);
     EXPECT_EQ(column(1), names) << typed.toStdString();
+    EXPECT_EQ(messages.messages, names.isEmpty() ? QStringList{QStringLiteral("没有找到")} : QStringList{})
+        << typed.toStdString();
   }
+  messages.clear();
   EXPECT_EQ(frm->sgPat->rowCount(), kCustomerDetailRows);
   EXPECT_EQ(frm->sgPat->horizontalHeaderItem(4)->text(), QStringLiteral("电话"));
   EXPECT_EQ(column(3), (QStringList{QString::number(30 + QDate::currentDate().year() - 2023),
@@ -245,6 +252,82 @@ TEST_P(PatInfoWindow, SearchKeysAndChoosingACustomer) {
   EXPECT_FALSE(frm->isVisible());
   EXPECT_EQ(frm->FromType, 0);
   EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join(",").toStdString();
+}
+
+TEST_P(PatInfoWindow, ANewNameAfterASaveAsksBeforeOverwritingTheCustomerJustAdded) {
+  frm->openPlain();
+  frm->pgcMain->setCurrentWidget(frm->tsAdd);
+  EXPECT_EQ(frm->lblSaveTarget->text(), QStringLiteral("保存将添加一位新客户"));
+  type(QStringLiteral("顾客甲"), QStringLiteral("男"), "30", "13800000011", QStringLiteral("东街"));
+  save();
+  ASSERT_EQ(host.picks.size(), 1);
+  const qint64 first = host.picks[0].patId.toLongLong();
+  EXPECT_EQ(frm->lblSaveTarget->text(), QStringLiteral("保存将修改客户“顾客甲”的资料"));
+  const QStringList firstRow = patRow(first, "Name,Gender,Age,tel1");
+  const qint64 before = patCount();
+
+  // The next customer typed over the boxes: asked, and cancelling stores nothing.
+  type(QStringLiteral("顾客乙"), QStringLiteral("女"), "52", "13900000022", QStringLiteral("西街"));
+  messages.clear();
+  save();
+  ASSERT_EQ(messages.questions.size(), 1);
+  EXPECT_TRUE(messages.questions[0].endsWith(QStringLiteral("|添加新客户/更正“顾客甲”/取消|0")))
+      << messages.questions[0].toStdString();
+  EXPECT_TRUE(messages.messages.isEmpty());
+  EXPECT_EQ(patCount(), before);
+  EXPECT_EQ(boxes()[0], QStringLiteral("顾客乙"));
+
+  // The default answer adds her; the first customer's row stays his.
+  messages.clear();
+  messages.choiceAnswers = {0};
+  save();
+  EXPECT_EQ(messages.messages, QStringList{QStringLiteral("保存成功")});
+  EXPECT_EQ(patCount(), before + 1);
+  EXPECT_EQ(patRow(first, "Name,Gender,Age,tel1"), firstRow);
+  ASSERT_EQ(host.picks.size(), 2);
+  const qint64 second = host.picks[1].patId.toLongLong();
+  EXPECT_NE(second, first);
+  EXPECT_EQ(patRow(second, "Name,Gender,Age,tel1"), (QStringList{QStringLiteral("顾客乙"), QStringLiteral("女"), "52", "22"}));
+  EXPECT_EQ(frm->lblSaveTarget->text(), QStringLiteral("保存将修改客户“顾客乙”的资料"));
+
+  // A correction under the same name asks nothing; a rename chosen as a correction renames.
+  messages.clear();
+  frm->edtAge->setText("53");
+  save();
+  EXPECT_TRUE(messages.questions.isEmpty());
+  EXPECT_EQ(patRow(second, "Age"), QStringList{"53"});
+  messages.choiceAnswers = {1};
+  frm->edtName->setText(QStringLiteral("顾客乙二"));
+  save();
+  EXPECT_EQ(messages.questions.size(), 1);
+  EXPECT_EQ(patRow(second, "Name"), QStringList{QStringLiteral("顾客乙二")});
+  EXPECT_EQ(patCount(), before + 1);
+
+  // A box the checks refuse is reported before any question.
+  messages.clear();
+  type(QStringLiteral("顾客丙"), QStringLiteral("女"), "abc", "13900000033", "");
+  save();
+  EXPECT_TRUE(messages.questions.isEmpty());
+  EXPECT_EQ(messages.messages, QStringList{QStringLiteral("年龄只能为数字")});
+}
+
+TEST_P(PatInfoWindow, ACorrectionOfTheCurrentCustomerGivesTheStripTheAgeOfToday) {
+  const qint64 listed = addCustomer(1, QStringLiteral("周七"), QStringLiteral("男"), "34", "13700007777", "2023-05-01");
+  host.patId = QString::number(listed);
+  TPatList row;
+  row.PatId = static_cast<qint32>(listed);
+  row.Name = QStringLiteral("周七");
+  row.Gender = QStringLiteral("男");
+  row.Age = "34";
+  row.Tel = "13700007777";
+  row.wrdate = "2023-05-01";
+  frm->openForEdit(row);
+  EXPECT_EQ(frm->lblSaveTarget->text(), QStringLiteral("保存将修改客户“周七”的资料"));
+  frm->edtTel->setText("13700008888");
+  save();
+  EXPECT_EQ(patRow(listed, "Age"), QStringList{"34"});  // the row keeps the age of the registration year
+  ASSERT_EQ(host.picks.size(), 1);
+  EXPECT_EQ(host.picks[0].age, QString::number(34 + QDate::currentDate().year() - 2023));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDatabases, PatInfoWindow, ::testing::Values(RemoteKind::Sqlite, RemoteKind::Postgres),

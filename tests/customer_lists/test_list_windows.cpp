@@ -163,14 +163,22 @@ TEST_P(ListWindows, CustomerListPagesFromTheKeptRows) {
   EXPECT_EQ(frm.lstPatObj.size(), 3);
   EXPECT_EQ(shownNames(frm), QStringList({QStringLiteral("乙0"), QStringLiteral("乙1"), QStringLiteral("乙2")}));
 
-  // Ignored texts and reversed dates change nothing.
-  for (const QString& typed : {QStringLiteral("o'k"), QStringLiteral("abc"), QStringLiteral("123456789012"), QString()}) {
-    frm.edtPatName->setText(typed);
-    if (typed.isEmpty()) frm.dt1->setDate(frm.dt2->date().addDays(1));
+  // Texts no name can match clear the rows and say so; reversed dates change nothing.
+  for (const QString& typed : {QStringLiteral("o'k"), QStringLiteral("wang"), QStringLiteral("123456789012"),
+                               QStringLiteral("无此人"), QString()}) {
+    frm.edtPatName->setText(QStringLiteral("乙"));  // the 3 rows of "乙" first
     frm.pnlSearchClick();
     frm.finishListing();
-    EXPECT_EQ(frm.lstPatObj.size(), 3) << typed.toStdString();
-    EXPECT_EQ(shownNames(frm).size(), 3) << typed.toStdString();
+    messages.clear();
+    frm.edtPatName->setText(typed);
+    if (typed.isEmpty()) frm.dt1->setDate(frm.dt2->date().addDays(1));
+    const qsizetype before = frm.lstPatObj.size();
+    frm.pnlSearchClick();
+    frm.finishListing();
+    EXPECT_EQ(frm.lstPatObj.size(), typed.isEmpty() ? before : 0) << typed.toStdString();
+    EXPECT_EQ(shownNames(frm).size(), typed.isEmpty() ? before : 0) << typed.toStdString();
+    EXPECT_EQ(messages.messages, typed.isEmpty() ? QStringList{} : QStringList{QStringLiteral("没有找到")})
+        << typed.toStdString();
   }
   // "今日" whatever the pickers say: the 39 customers of today, the first page at once.
   frm.dt1->setDate(QDate(2001, 1, 1));
@@ -303,6 +311,21 @@ TEST_P(ListWindows, CustomerRowActions) {
   EXPECT_EQ(row->lblTel->text(), "13911112222");
   EXPECT_EQ(row->lblDisease->text(), QStringLiteral("高危型"));
   EXPECT_EQ(frm.lstPatObj.at(0).Name, QStringLiteral("周八八"));
+
+  // A customer registered three years ago at 34: the column shows the age kept
+  // in the row, "AI辨识" and "[评估]" carry the age of today.
+  const QDate registered = QDate::currentDate().addYears(-3);
+  ASSERT_GT(addCustomer(*dm, {1, QStringLiteral("郑十"), QStringLiteral("男"), "34", "13900004444", "", day(registered), ""}), 0);
+  frm.edtPatName->setText(QStringLiteral("郑十"));
+  frm.pnlSearchClick();
+  frm.finishListing();
+  ASSERT_EQ(shownNames(frm), QStringList{QStringLiteral("郑十")});
+  EXPECT_EQ(row->lblBirthday->text(), "34");
+  const QString ageToday = QString::number(34 + QDate::currentDate().year() - registered.year());
+  QTest::mouseClick(row->Label1, Qt::LeftButton);
+  EXPECT_EQ(host->picks.last().age, ageToday);
+  QTest::mouseClick(row->lblDisease, Qt::LeftButton);
+  EXPECT_EQ(dmFrm.edtAge->text(), ageToday);
   EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(",").toStdString();
 }
 

@@ -18,6 +18,7 @@
 #include "result/pre_name_frame.h"
 #include "result/result_panel.h"
 #include "test_support.h"
+#include "window_picture.h"
 #include "ui_kit.h"
 
 using namespace tcm;
@@ -153,14 +154,58 @@ TEST_F(PreFrmTest, OpenFromTheResultEditADoseAndSaveIntoTheVisit) {
   EXPECT_EQ(picture->UseUnitC, QStringLiteral("处方"));
   picture->close();
 
-  // Closing hides the one editor; the next opening reuses it and loads afresh.
+  // Saved and unchanged: closing asks nothing. The next opening of the same
+  // prescription in this visit shows what was saved, and says so.
+  const QString savedIds = herbIdsText(expected, "7", preName);
+  messages.clear();
   QTest::mouseClick(frm->imgClose, Qt::LeftButton);
   EXPECT_FALSE(frm->isVisible());
+  EXPECT_TRUE(messages.questions.isEmpty());
+  frm->cbbTea->setCurrentText("6");
   QTest::mouseClick(slot->lblName, Qt::LeftButton);
   EXPECT_EQ(preFrm(), frm);
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm->ArrHer[0]->isVisible(); }, 2000));
+  EXPECT_EQ(frm->ArrHer[0]->edtDosage->text(), "20");
+  EXPECT_EQ(frm->cbbTea->currentText(), "7");
+  EXPECT_EQ(frm->lblPrice->text(), herbPriceText(expected, "7"));
+  EXPECT_TRUE(frm->lblSaved->isVisible());
+  EXPECT_TRUE(frm->pnlRestore->isVisible());
+  keepPicture(frm, "pre_frm_reopened");
+
+  // A change not saved: every way of closing asks. Cancel keeps the editor and
+  // the change; "不保存" closes and the visit keeps what was saved.
+  QTest::keyClicks(frm->ArrHer[1]->edtDosage, "5");
+  EXPECT_FALSE(frm->lblSaved->isVisible());
+  messages.choiceAnswers = {2};
+  QTest::mouseClick(frm->imgClose, Qt::LeftButton);
+  ASSERT_EQ(messages.questions.size(), 1);
+  EXPECT_EQ(messages.questions[0], QStringLiteral("提示|方剂已修改，尚未保存。是否保存？|保存/不保存/取消|0"));
+  EXPECT_TRUE(frm->isVisible());
+  messages.choiceAnswers = {-1};
+  QTest::keyClick(frm, Qt::Key_Escape);
+  EXPECT_TRUE(frm->isVisible());
+  messages.choiceAnswers = {1};
+  frm->close();
+  EXPECT_FALSE(frm->isVisible());
+  const auto storedIds = [&] {
+    return query1("select HerbIds from pat_med where patId = ? and MZNO = ?", {patId.toLongLong(), page->customer->MZNO});
+  };
+  EXPECT_EQ(storedIds(), savedIds);
+
+  // "恢复原方" brings back the textbook dosages; "保存" on the question stores them and closes.
+  QTest::mouseClick(slot->lblName, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frm->ArrHer[0]->isVisible(); }, 2000));
+  EXPECT_EQ(frm->ArrHer[0]->edtDosage->text(), "20");
+  QTest::mouseClick(frm->pnlRestore, Qt::LeftButton);
   EXPECT_EQ(frm->ArrHer[0]->edtDosage->text(), originalDose);
+  EXPECT_FALSE(frm->pnlRestore->isVisible());
   expected.setDosage(0, originalDose);
   EXPECT_EQ(frm->lblPrice->text(), herbPriceText(expected, "7"));  // the doses box keeps its number
+  messages.clear();
+  messages.choiceAnswers = {0};
+  QTest::mouseClick(frm->imgClose, Qt::LeftButton);
+  EXPECT_FALSE(frm->isVisible());
+  EXPECT_EQ(messages.messages, QStringList{QStringLiteral("保存成功")});
+  EXPECT_EQ(storedIds(), herbIdsText(expected, "7", preName));
   EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(",").toStdString();
 }

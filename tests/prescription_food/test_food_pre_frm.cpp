@@ -56,7 +56,7 @@ class FoodPreFrmTest : public ::testing::Test {
     if (!frm) return nullptr;
     QSignalSpy done(frm, &TFoodPreFrm::loadFinished);
     EXPECT_TRUE(frm->isVisible());
-    EXPECT_TRUE(frm->lblPrice->text() == "0.0");  // emptied at once, loaded a second later
+    EXPECT_TRUE(frm->lblPrice->text() == "0.0");  // emptied at once, loaded once on screen
     EXPECT_TRUE(done.wait(5000));
     return frm;
   }
@@ -144,8 +144,9 @@ TEST_F(FoodPreFrmTest, DietSlotOpensTheEditorThatPricesSavesAndPrints) {
   EXPECT_EQ(picture->UseUnitC, QStringLiteral("药膳方"));
   picture->hide();
 
-  // The same window again, from the third slot once it is unticked: the two
-  // ticked prescriptions, the drink panel closed, the soup quantity kept.
+  // The same window again, from the third slot once it is unticked: of the two
+  // prescriptions offered, the visit saved the soup (quantity 2, 黄芪 10): it
+  // comes back as saved; the porridge, not saved, stays unticked.
   main->tsAI->result->ArrPreFoodName[2]->chk->setChecked(false);
   ASSERT_EQ(openSlot(2), frm);
   EXPECT_EQ(frm->PreId, "70,72");
@@ -154,7 +155,19 @@ TEST_F(FoodPreFrmTest, DietSlotOpensTheEditorThatPricesSavesAndPrints) {
   EXPECT_EQ(shownSlots(drink), 0);
   EXPECT_TRUE(drink.lblTitle->text().isEmpty());
   EXPECT_EQ(soup.cbb->currentText(), "2");
+  EXPECT_EQ(soup.slots[0]->edtDosage->text(), "10");
+  EXPECT_TRUE(soup.chk->isChecked());
+  EXPECT_FALSE(porridge.chk->isChecked());
+  EXPECT_EQ(frm->lblPrice->text(), "22.7");  // the soup alone, twice, 黄芪 at 10
+  EXPECT_TRUE(frm->lblSaved->isVisible());
+  EXPECT_TRUE(frm->pnlRestore->isVisible());
+
+  // "恢复原方" brings the textbook sections back (the quantities stay as typed).
+  QTest::mouseClick(frm->pnlRestore, Qt::LeftButton);
+  EXPECT_TRUE(soup.chk->isChecked() && porridge.chk->isChecked());
   EXPECT_EQ(frm->lblPrice->text(), "45.7");  // 2 × 12.97 + 6 × 3.3
+  EXPECT_FALSE(frm->lblSaved->isVisible());
+  EXPECT_FALSE(frm->pnlRestore->isVisible());
 
   // No ticked section: printing opens nothing, saving says so.
   QTest::mouseClick(soup.chk, Qt::LeftButton);
@@ -165,9 +178,18 @@ TEST_F(FoodPreFrmTest, DietSlotOpensTheEditorThatPricesSavesAndPrints) {
   QTest::mouseClick(frm->pnlSave, Qt::LeftButton);
   EXPECT_EQ(messages.messages.last(), QStringLiteral("未选择药膳方"));
 
-  // Closing hides the window and closes the porridge panel.
+  // Closing with changes not saved asks; "不保存" hides the window and closes
+  // the porridge panel, and the visit keeps what was saved.
+  messages.choiceAnswers = {2, 1};
   QTest::mouseClick(frm->imgClose, Qt::LeftButton);
+  EXPECT_TRUE(frm->isVisible());
+  QTest::mouseClick(frm->imgClose, Qt::LeftButton);
+  EXPECT_EQ(messages.questions.size(), 2);
   EXPECT_FALSE(frm->isVisible());
   EXPECT_EQ(porridge.pnl->height(), 1);
+  q = dm->GetDB(Sql("select foodPrice from pat_med where MZNO = ?", {main->tsAI->customer->MZNO}), true);
+  ASSERT_TRUE(q && q->next());
+  EXPECT_DOUBLE_EQ(q->value(0).toDouble(), 35.9);
+  q->finish();
   EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(",").toStdString();
 }

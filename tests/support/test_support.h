@@ -28,6 +28,12 @@ class RecordingMessages : public Messages {
   void showCaptioned(const QString& caption, const QString& text) override {
     captioned << caption + QLatin1Char('|') + text;
   }
+  // Answered from `choiceAnswers` (-1, closed without a choice, when empty).
+  int askChoice(const QString& title, const QString& text, const QStringList& choices, int defaultChoice) override {
+    questions << title + QLatin1Char('|') + text + QLatin1Char('|') + choices.join(QLatin1Char('/')) +
+                     QLatin1Char('|') + QString::number(defaultChoice);
+    return choiceAnswers.isEmpty() ? -1 : choiceAnswers.takeFirst();
+  }
   void clear() {
     captioned.clear();
     messages.clear();
@@ -36,6 +42,7 @@ class RecordingMessages : public Messages {
   }
   QStringList messages, dbErrors, questions, captioned;
   QList<bool> answers;
+  QList<int> choiceAnswers;
 };
 
 // The administrator URL of the loopback PostgreSQL server that test.sh starts

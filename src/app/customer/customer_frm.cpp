@@ -22,7 +22,7 @@ TCustomerFrm::TCustomerFrm(TDMServer& dm, Messages& messages, CustomerHost& host
   pnl6->setHoverColors(QColor(0x03, 0x7C, 0x6A), Qt::white, QColor(0x07, 0xC1, 0x60), Qt::white);
   filterBar()->addWidget(pnl6);
 
-  const QStringList captions = {QStringLiteral("姓名"),       QStringLiteral("性别"), QStringLiteral("出生"),
+  const QStringList captions = {QStringLiteral("姓名"),       QStringLiteral("性别"), QStringLiteral("登记年龄"),
                                 QStringLiteral("手机"),       QStringLiteral("体质"), QStringLiteral("糖尿病风险"),
                                 QStringLiteral("地址"),       QStringLiteral("创建日期")};
   const QList<QLabel*> head = header->labels();
@@ -75,7 +75,9 @@ void TCustomerFrm::pnl6Click() { patInfoFrm().openForAdd(); }
 void TCustomerFrm::PatListFrame1Label1Click(TPatListFrame* row) {
   if (row->keptIndex < 0 || row->keptIndex >= lstPatObj.size()) return;
   const TPatList& r = lstPatObj.at(row->keptIndex);
-  host_.makeCurrent({QString::number(r.PatId), r.Name, r.Gender, r.Age, r.Tel}, CustomerHost::Visit::Keep);
+  // The row keeps the age of the registration year; the customer is identified at the age of today.
+  host_.makeCurrent({QString::number(r.PatId), r.Name, r.Gender, ageTodayOf(r, QDate::currentDate()), r.Tel},
+                    CustomerHost::Visit::Keep);
   host_.showIdentification();
 }
 
@@ -93,7 +95,7 @@ void TCustomerFrm::PatListFrame1lblDiseaseClick(TPatListFrame* row) {
   const TPatList& r = lstPatObj.at(row->keptIndex);
   TDMTestFrm& frm = host_.dmTestFrm();
   connect(&frm, &TDMTestFrm::classSaved, this, &TCustomerFrm::classSaved, Qt::UniqueConnection);
-  frm.openFor(QString::number(r.PatId), r.Gender, r.Age, 2);
+  frm.openFor(QString::number(r.PatId), r.Gender, ageTodayOf(r, QDate::currentDate()), 2);
 }
 
 void TCustomerFrm::PatListFrame1lblViewClick(TPatListFrame* row) { host_.patMedFrm().openFor(row->PatId, 0); }

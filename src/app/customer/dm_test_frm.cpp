@@ -1,6 +1,7 @@
 #include "customer/dm_test_frm.h"
 
 #include <QButtonGroup>
+#include <QSignalBlocker>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,6 +17,9 @@
 
 namespace tcm::ui {
 namespace {
+
+// The score and class boxes before the answers give a score.
+const QString kNoScore = QStringLiteral("—");
 
 const QString kTitle = QStringLiteral("中国糖尿病风险评估表");
 
@@ -114,14 +118,14 @@ TDMTestFrm::TDMTestFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   rv->setSpacing(6);
   auto* scoreRow = new QHBoxLayout;
   scoreRow->addWidget(new QLabel(QStringLiteral("得分"), result));
-  lblScore = new QLabel(QStringLiteral("0"), result);
+  lblScore = new QLabel(kNoScore, result);
   lblScore->setObjectName(QStringLiteral("lblScore"));
   lblScore->setStyleSheet(QStringLiteral("color: #037C6A; font-size: 22px; font-weight: bold;"));
   scoreRow->addWidget(lblScore);
   scoreRow->addWidget(new QLabel(QStringLiteral("分"), result));
   scoreRow->addSpacing(30);
   scoreRow->addWidget(new QLabel(QStringLiteral("评估结果"), result));
-  lblLevel = new QLabel(QStringLiteral("低危"), result);
+  lblLevel = new QLabel(kNoScore, result);
   lblLevel->setObjectName(QStringLiteral("lblLevel"));
   lblLevel->setStyleSheet(QStringLiteral("color: #C0504D; font-size: 18px; font-weight: bold;"));
   scoreRow->addWidget(lblLevel);
@@ -154,8 +158,8 @@ TDMTestFrm::TDMTestFrm(TDMServer& dm, Messages& messages, QWidget* parent)
     connect(e, &QLineEdit::textChanged, this, &TDMTestFrm::TestDM);
   // Every answer rescores at once, the gender included: a stored class always
   // belongs to the answers shown.
-  for (QButtonGroup* g : {gender, family, sugar, activity})
-    connect(g, &QButtonGroup::buttonClicked, this, &TDMTestFrm::TestDM);
+  groups_ = {gender, family, sugar, activity};
+  for (QButtonGroup* g : groups_) connect(g, &QButtonGroup::buttonClicked, this, &TDMTestFrm::TestDM);
   connect(pnl17, &TPanel::clicked, this, &TDMTestFrm::pnl17Click);
   connect(imgClose, &TPanel::clicked, this, &TDMTestFrm::imgCloseClick);
 }
@@ -195,7 +199,26 @@ void TDMTestFrm::TestDM() {
   lblLevel->setText(s->riskClass);
 }
 
+void TDMTestFrm::clearAnswers() {
+  for (QLineEdit* e : {edtAge, edtHeight, edtWeight, edtWaistline, edtHP}) {
+    const QSignalBlocker quiet(e);
+    e->clear();
+  }
+  for (QButtonGroup* g : groups_) {
+    // An exclusive group keeps one button checked; unchecking needs it open for a moment.
+    g->setExclusive(false);
+    for (QAbstractButton* b : g->buttons()) b->setChecked(false);
+    g->setExclusive(true);
+  }
+  lblScore->setText(kNoScore);
+  lblLevel->setText(kNoScore);
+  lblWarm->hide();
+  scored_ = false;
+}
+
 void TDMTestFrm::openFor(const QString& id, const QString& gender, const QString& age, int fromForm) {
+  // Answers stay only while the same customer is assessed again.
+  if (id != patId) clearAnswers();
   if (gender == QStringLiteral("男")) rb1->setChecked(true);
   if (gender == QStringLiteral("女")) rb2->setChecked(true);
   edtAge->setText(age);

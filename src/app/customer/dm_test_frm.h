@@ -2,6 +2,8 @@
 // The diabetes risk questionnaire "中国糖尿病风险评估表": scores the answers as
 // they are typed and stores the risk class in the customer's row. One window,
 // reused; the answers stay for the next opening.
+#include <QList>
+
 #include "tool_window.h"
 
 class QButtonGroup;
@@ -30,8 +32,9 @@ class TDMTestFrm : public TToolWindow {
   // 0 closed, 1 the main window, 2 the customer list.
   int FromForm = 0;
 
-  // Sets the gender answer (only for "男"/"女"), the age box (rescoring),
-  // patId and FromForm, and shows the window.
+  // For another customer than the last one, first empties every answer and
+  // the result; then sets the gender answer (only for "男"/"女"), the age box
+  // (rescoring), patId and FromForm, and shows the window.
   void openFor(const QString& patId, const QString& gender, const QString& age, int fromForm);
 
   QRadioButton* rb1 = nullptr;  // 男
@@ -69,8 +72,11 @@ class TDMTestFrm : public TToolWindow {
   QButtonGroup* pair(QRadioButton*& yes, const QString& yesText, QRadioButton*& no, const QString& noText,
                      const QString& yesName, const QString& noName);
 
+  void clearAnswers();
+
   TDMServer& dm_;
   Messages& messages_;
+  QList<QButtonGroup*> groups_;  // gender, family history, raised sugar, activity
   bool scored_ = false;  // the shown result belongs to the answers as they read now
 };
 

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "customer/customer_filter.h"
 #include "customer/customer_host.h"
 #include "customer/customer_record.h"
 #include "login/login_state.h"
@@ -140,6 +141,10 @@ QWidget* TPatInfoFrm::buildAddTab() {
   f->addRow(caption(QStringLiteral("年龄"), page), edtAge);
   f->addRow(caption(QStringLiteral("电话"), page), edtTel);
   f->addRow(caption(QStringLiteral("地址"), page), edtAddress);
+  lblSaveTarget = new QLabel(page);
+  lblSaveTarget->setObjectName(QStringLiteral("lblSaveTarget"));
+  lblSaveTarget->setStyleSheet(QStringLiteral("color: #037C6A; font-size: 13px;"));
+  f->addRow(QString(), lblSaveTarget);
   pnl4 = actionButton(QStringLiteral("保 存"), QStringLiteral("pnl4"), page);
   f->addRow(QString(), pnl4);
 
@@ -154,6 +159,7 @@ void TPatInfoFrm::openOn(int fromType, QWidget* tab, const QString& title) {
   setWindowTitle(title);
   pgcMain->tabBar()->setVisible(fromType < 2);
   pgcMain->setCurrentWidget(tab);
+  showSaveTarget();
   showCentredOver(this, parentWidget());
   (tab == tsSearch ? edtPatName : edtName)->setFocus();
 }
@@ -164,12 +170,14 @@ void TPatInfoFrm::openForMainSearch() { openOn(1, tsSearch, kPlainTitle); }
 
 void TPatInfoFrm::openForAdd() {
   editPatId.clear();
+  justSaved_.reset();
   editedRow_ = {};
   clearBoxes();
   openOn(2, tsAdd, QStringLiteral("添加新客户"));
 }
 
 void TPatInfoFrm::openForEdit(const tcm::TPatList& row) {
+  justSaved_.reset();
   editedRow_ = row;
   editPatId = QString::number(row.PatId);
   edtName->setText(row.Name);
@@ -184,8 +192,12 @@ void TPatInfoFrm::openForEdit(const tcm::TPatList& row) {
 void TPatInfoFrm::pnlSearchClick() {
   const std::optional<QList<CustomerRow>> rows =
       searchCustomerDetails(dm_, loginState().ShopId, edtPatName->text(), QDate::currentDate());
-  if (!rows) return;
+  // Rows of an earlier search never stay as if they matched this one.
   sgPat->clearContents();
+  if (!rows || rows->isEmpty()) {
+    messages_.showMessage(kNothingFound);
+    return;
+  }
   for (int r = 0; r < rows->size() && r < kCustomerDetailRows; ++r) {
     const CustomerRow& c = rows->at(r);
     const QStringList cells = {c.patId, c.name, c.gender, c.age, c.tel};
@@ -205,12 +217,29 @@ void TPatInfoFrm::sgPatDblClick(int row) {
 void TPatInfoFrm::pnl4Click() {
   const CustomerForm form{edtName->text(), cbbGender->currentText(), edtAge->text(), edtTel->text(),
                           edtAddress->text()};
+  // A later save corrects the customer just added, but a different name is
+  // most often the next customer typed over the boxes: ask, adding by default.
+  if (!editPatId.isEmpty() && justSaved_ && customerFormError(form).isEmpty() &&
+      namesAnotherPerson(*justSaved_, form)) {
+    const int choice = messages_.askChoice(
+        QStringLiteral("提示"),
+        QStringLiteral("刚才保存的客户是“%1”，现在填写的姓名是“%2”。\n要添加一位新客户，还是更正“%1”的资料？")
+            .arg(justSaved_->name, form.name.trimmed()),
+        {QStringLiteral("添加新客户"), QStringLiteral("更正“%1”").arg(justSaved_->name), QStringLiteral("取消")}, 0);
+    if (choice == 0) {
+      editPatId.clear();
+    } else if (choice != 1) {
+      return;  // cancelled: nothing is stored, the boxes stay as typed
+    }
+  }
   const CustomerSave r = saveCustomer(dm_, loginState().ShopId, editPatId, form, QDate::currentDate());
   messages_.showMessage(r.message);
   if (!r.ok) return;  // the window keeps what was typed
 
   editPatId = r.patId;  // a further save here corrects this customer
-  const CustomerPick pick{r.patId, r.stored.name, r.stored.gender, r.stored.age, r.stored.tel};
+  justSaved_ = r.stored;
+  showSaveTarget();
+  const CustomerPick pick{r.patId, r.stored.name, r.stored.gender, r.ageToday, r.stored.tel};
   if (r.inserted || host_.currentPatId() == r.patId) host_.makeCurrent(pick, CustomerHost::Visit::Keep);
 
   tcm::TPatList saved = FromType == 3 ? editedRow_ : tcm::TPatList{};
@@ -229,8 +258,18 @@ void TPatInfoFrm::clearBoxes() {
   for (QLineEdit* e : {edtName, edtAge, edtAddress, edtTel}) e->clear();
 }
 
+void TPatInfoFrm::showSaveTarget() {
+  if (editPatId.isEmpty()) {
+    lblSaveTarget->setText(QStringLiteral("保存将添加一位新客户"));
+    return;
+  }
+  const QString name = justSaved_ ? justSaved_->name : editedRow_.Name;
+  lblSaveTarget->setText(QStringLiteral("保存将修改客户“%1”的资料").arg(name));
+}
+
 void TPatInfoFrm::imgCloseClick() {
   editPatId.clear();
+  justSaved_.reset();
   editedRow_ = {};
   clearBoxes();
   FromType = 0;

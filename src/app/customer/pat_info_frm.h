@@ -4,6 +4,9 @@
 // add/edit tab registers a new customer or corrects one from the customer list.
 #include "tool_window.h"
 
+#include <optional>
+
+#include "customer/customer_record.h"
 #include "customer/pat_list.h"
 
 class QComboBox;
@@ -49,6 +52,7 @@ class TPatInfoFrm : public TToolWindow {
   QLineEdit* edtAge = nullptr;
   QLineEdit* edtTel = nullptr;
   QLineEdit* edtAddress = nullptr;
+  QLabel* lblSaveTarget = nullptr;  // which customer "保 存" will write: a new one or the one named
   TPanel* pnl4 = nullptr;
 
  public Q_SLOTS:
@@ -71,11 +75,13 @@ class TPatInfoFrm : public TToolWindow {
   QWidget* buildAddTab();
   void openOn(int fromType, QWidget* tab, const QString& title);
   void clearBoxes();
+  void showSaveTarget();
 
   TDMServer& dm_;
   Messages& messages_;
   CustomerHost& host_;
   tcm::TPatList editedRow_;  // opening 3: the list row being corrected
+  std::optional<tcm::CustomerForm> justSaved_;  // the customer the last save here stored, as stored
 };
 
 }  // namespace tcm::ui

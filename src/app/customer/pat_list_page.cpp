@@ -11,8 +11,10 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "customer/customer_filter.h"
 #include "customer/pat_list_frame.h"
 #include "login/login_state.h"
+#include "messages.h"
 #include "ui_kit.h"
 
 namespace tcm::ui {
@@ -177,7 +179,8 @@ void TPatListPage::GetPatLstByDate(int daysBack) { list(quickRangeFilter(daysBac
 
 void TPatListPage::searchClick() {
   const std::optional<ListingFilter> filter = searchFilter(kind_, edtPatName->text(), dt1->date(), dt2->date());
-  if (filter) list(*filter);
+  if (!filter) return;
+  if (list(*filter) && lstPatObj.isEmpty() && reader_.done()) messages_.showMessage(kNothingFound);
 }
 
 void TPatListPage::showLoading(bool on) {
@@ -188,7 +191,7 @@ void TPatListPage::showLoading(bool on) {
   }
 }
 
-void TPatListPage::list(const ListingFilter& filter) {
+bool TPatListPage::list(const ListingFilter& filter) {
   showLoading(true);
   readTimer_.stop();
   for (TPatListFrame* row : arrPatList) row->hide();
@@ -197,13 +200,14 @@ void TPatListPage::list(const ListingFilter& filter) {
   if (!reader_.start(kind_, dm_, loginState().ShopId.toLongLong(), filter, &lstPatObj, kFirstRows)) {
     listingFailed();
     showLoading(false);
-    return;
+    return false;
   }
   refillChooser();
   showPage(lstPatObj.isEmpty() ? 0 : 1);
   showCount();
   showLoading(false);
   if (!reader_.done()) readTimer_.start();
+  return true;
 }
 
 void TPatListPage::readStep() {

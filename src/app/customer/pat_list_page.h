@@ -81,7 +81,8 @@ class TPatListPage : public QWidget {
 
  private:
   void GetPatLstByDate(int daysBack);
-  void list(const ListingFilter& filter);
+  // False when the listing failed (the gateway has shown why).
+  bool list(const ListingFilter& filter);
   void readStep();
   void showPage(int page);
   void refillChooser();

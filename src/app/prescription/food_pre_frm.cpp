@@ -59,6 +59,8 @@ TFoodPreFrm::TFoodPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages)
 
   const PrescriptionFoot foot = buildPrescriptionFoot(pnlBaseCenter);
   lblPrice = foot.lblPrice;
+  lblSaved = foot.lblSaved;
+  pnlRestore = foot.pnlRestore;
   pnlSave = foot.pnlSave;
   pnlPRT = foot.pnlPRT;
   centerLayout()->addSpacing(4);
@@ -79,11 +81,12 @@ TFoodPreFrm::TFoodPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages)
   pnlLoadData->hide();
 
   tmr1.setSingleShot(true);
-  tmr1.setInterval(1000);
+  tmr1.setInterval(1);
   connect(&tmr1, &QTimer::timeout, this, &TFoodPreFrm::tmr1Timer);
   connect(pnlSave, &TPanel::clicked, this, &TFoodPreFrm::pnlSaveClick);
   connect(pnlPRT, &TPanel::clicked, this, &TFoodPreFrm::pnlPRTClick);
-  connect(imgClose, &TPanel::clicked, this, &TFoodPreFrm::imgCloseClick);
+  connect(pnlRestore, &TPanel::clicked, this, &TFoodPreFrm::pnlRestoreClick);
+  // The "×" closes through the window base, which asks about unsaved changes.
   collapsePanels();
   CalaFee();
   adjustSize();
@@ -160,7 +163,10 @@ void TFoodPreFrm::hideEvent(QHideEvent* e) {
 void TFoodPreFrm::FormShow() {
   for (SectionControls& c : sections)
     for (TPreHerFra* slot : c.slots) slot->placeDosageBox();
+  textbookForm_.clear();
+  visitForm_.clear();
   ClearPreItem();  // a hidden slot holds no herb
+  loadedForm_ = formText();
 }
 
 void TFoodPreFrm::collapsePanels() {
@@ -177,9 +183,74 @@ void TFoodPreFrm::refit() {
   keepInsideScreen();
 }
 
+// The textbook sections first; when the current visit has saved some of the
+// same prescriptions, what was saved replaces them.
 void TFoodPreFrm::tmr1Timer() {
   tmr1.stop();
+  loadTextbook();
+  visitForm_.clear();
+  if (loadSavedOfVisit()) visitForm_ = formText();
+  loadedForm_ = formText();
+  showRestoreState();
+}
+
+void TFoodPreFrm::loadTextbook() {
   GetPreHerb(SynName, PreName, PreId, symIds, QString::number(FromType));
+  textbookForm_ = formText();
+}
+
+bool TFoodPreFrm::loadSavedOfVisit() {
+  const TCustomerStrip* customer = mainFrm_->tsAI->customer;
+  std::optional<SavedVisitTexts> visit;
+  if (!customer->hasCustomer() ||
+      !readSavedVisit(dm_, loginState().ShopId, customer->PatId, customer->MZNO, &visit) || !visit)
+    return false;
+  const QList<SavedFoodSection> saved = parseSavedFood(visit->foodIds, visit->foodText);
+  std::array<const SavedFoodSection*, FoodPrescription::kSections> match{};
+  bool any = false;
+  for (int s = 0; s < FoodPrescription::kSections; ++s) {
+    const FoodSection& sec = pre_.section(s);
+    for (const SavedFoodSection& c : saved)
+      if (sec.placed && c.title == sec.title) match[static_cast<size_t>(s)] = &c;
+    any = any || match[static_cast<size_t>(s)];
+  }
+  if (!any) return false;  // the visit holds other diet prescriptions: the textbook ones stay
+  const auto priceOf = [this](const QString& id) { return GetHerbPriceById(mainFrm_->LstHerbPrice, id); };
+  for (int s = 0; s < FoodPrescription::kSections; ++s) {
+    SectionControls& c = sections[static_cast<size_t>(s)];
+    if (const SavedFoodSection* m = match[static_cast<size_t>(s)]) {
+      pre_.restore(s, *m, priceOf);
+      const QSignalBlocker quiet(c.cbb);
+      c.cbb->setCurrentText(pre_.section(s).quantity);
+    } else {
+      pre_.setTicked(s, false);  // offered, but not saved with this visit
+    }
+    showSection(s);
+  }
+  CalaFee();
+  return true;
+}
+
+QString TFoodPreFrm::formText() const { return pre_.idsText() + QLatin1Char('\n') + pre_.displayText(); }
+
+bool TFoodPreFrm::hasUnsavedChanges() const { return formText() != loadedForm_; }
+
+void TFoodPreFrm::showRestoreState() {
+  pnlRestore->setVisible(!textbookForm_.isEmpty() && formText() != textbookForm_);
+  lblSaved->setVisible(!visitForm_.isEmpty() && formText() == visitForm_);
+}
+
+void TFoodPreFrm::pnlRestoreClick() {
+  loadTextbook();
+  showRestoreState();
+}
+
+bool TFoodPreFrm::mayLeave() {
+  return mayLeaveEditor(messages_, hasUnsavedChanges(), [this] { return save(); });
+}
+
+void TFoodPreFrm::reject() {
+  if (mayLeave()) TBaseFrm::reject();
 }
 
 void TFoodPreFrm::GetPreHerb(const QString& /*synName*/, const QString& /*preName*/, const QString& preId,
@@ -240,7 +311,10 @@ void TFoodPreFrm::ClearPreItem() {
   CalaFee();
 }
 
-void TFoodPreFrm::CalaFee() { lblPrice->setText(pre_.totalText()); }
+void TFoodPreFrm::CalaFee() {
+  lblPrice->setText(pre_.totalText());
+  showRestoreState();
+}
 
 void TFoodPreFrm::Tang1edtDosageChange(TPreHerFra* slot) {
   for (int s = 0; s < FoodPrescription::kSections; ++s) {
@@ -265,7 +339,9 @@ void TFoodPreFrm::chkClick(int section) {
   CalaFee();
 }
 
-void TFoodPreFrm::pnlSaveClick() {
+void TFoodPreFrm::pnlSaveClick() { [[maybe_unused]] const bool saved = save(); }
+
+bool TFoodPreFrm::save() {
   TIdentifyPage* page = mainFrm_->tsAI;
   FoodSaveVisit visit;
   visit.shopId = loginState().ShopId;
@@ -277,6 +353,10 @@ void TFoodPreFrm::pnlSaveClick() {
   const QString message = saveFoodPrescription(dm_, pre_, &visit);
   page->customer->MZNO = visit.mzno;  // a visit number made by this save stays the visit's
   if (!message.isEmpty()) messages_.showMessage(message);
+  if (message != foodSaveMessage(VisitSaveResult::Saved)) return false;
+  loadedForm_ = visitForm_ = formText();
+  showRestoreState();
+  return true;
 }
 
 void TFoodPreFrm::pnlPRTClick() {
@@ -286,15 +366,13 @@ void TFoodPreFrm::pnlPRTClick() {
                  QStringLiteral("药膳方"));
 }
 
-void TFoodPreFrm::imgCloseClick() {
-  collapsePanels();
-  hide();
-}
+void TFoodPreFrm::imgCloseClick() { close(); }
 
 TFoodPreFrm* openFoodPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages, const QString& preIds,
                             const QString& syn, const QString& recommend, const QString& notRecommend) {
   QPointer<TFoodPreFrm>& frm = instance();
   if (!frm) frm = new TFoodPreFrm(mainFrm, dm, messages);
+  if (frm->isVisible() && !frm->mayLeave()) return frm;  // the changes on screen stay
   if (!frm->isVisible()) frm->centerOver(mainFrm);
   frm->show();
   frm->raise();

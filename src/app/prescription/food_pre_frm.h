@@ -53,8 +53,10 @@ class TFoodPreFrm : public TBaseFrm {
   QFrame* pnlLoadData = nullptr;  // "正在读取数据... ..." while loading
   TPanel* pnlSave = nullptr;  // "保存"
   TPanel* pnlPRT = nullptr;  // "打印"
+  QLabel* lblSaved = nullptr;  // kShowsSavedPrescription while the visit's saved sections are shown
+  TPanel* pnlRestore = nullptr;  // "恢复原方": back to the textbook sections
   TPanel* imgClose = nullptr;  // the close mark of the title bar
-  QTimer tmr1;  // 1 s, started by the opener
+  QTimer tmr1;  // started by the opener: the load follows as soon as the window is on screen
 
   const FoodPrescription& prescription() const { return pre_; }
 
@@ -69,7 +71,12 @@ class TFoodPreFrm : public TBaseFrm {
   void chkClick(int section);
   void pnlSaveClick();
   void pnlPRTClick();
+  void pnlRestoreClick();
   void imgCloseClick();
+  // Changes not yet saved into the visit (sections, dosages, quantities).
+  bool hasUnsavedChanges() const;
+  // Asks about unsaved changes; true when the editor may close or load others.
+  bool mayLeave();
 
  Q_SIGNALS:
   // The prescriptions of the last opening are on screen (or could not be read).
@@ -78,8 +85,18 @@ class TFoodPreFrm : public TBaseFrm {
  protected:
   void showEvent(QShowEvent* e) override;
   void hideEvent(QHideEvent* e) override;
+  // Every way of closing (the "×", Escape, the platform) asks about unsaved changes first.
+  void reject() override;
 
  private:
+  [[nodiscard]] bool save();
+  // The textbook prescriptions of PreId into the sections.
+  void loadTextbook();
+  // Puts the visit's saved sections over the sections holding the same prescriptions; false when none is.
+  bool loadSavedOfVisit();
+  // Everything a save stores, as one text.
+  QString formText() const;
+  void showRestoreState();
   QFrame* buildSection(int s);
   void FormShow();
   void collapsePanels();
@@ -90,11 +107,14 @@ class TFoodPreFrm : public TBaseFrm {
   TDMServer& dm_;
   Messages& messages_;
   FoodPrescription pre_;
+  QString textbookForm_;  // formText() of the textbook sections
+  QString loadedForm_;    // formText() as last loaded or saved: what closing would lose
+  QString visitForm_;     // formText() of what the visit holds (empty: none shown)
 };
 
 // Opens the one food editor of the process (created on first use, reused
 // after) with the diet prescriptions of the result panel; it empties itself at
-// once and loads the prescriptions a second later.
+// once and loads the prescriptions as soon as it is on screen.
 TFoodPreFrm* openFoodPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages, const QString& preIds,
                             const QString& syn, const QString& recommend, const QString& notRecommend);
 // The editor, or null before the first opening.

@@ -15,6 +15,7 @@
 #include "main_frm.h"
 #include "messages.h"
 #include "prescription/print_rp_frm.h"
+#include "prescription/saved_prescription.h"
 #include "prescription/visit_save.h"
 #include "result/result_panel.h"
 #include "ui_kit.h"
@@ -43,15 +44,37 @@ PrescriptionFoot buildPrescriptionFoot(QWidget* parent) {
   f.lblPrice->setObjectName(QStringLiteral("lblPrice"));
   f.lblPrice->setStyleSheet(QStringLiteral("color: #C0392B; font-size: 20px; font-weight: bold;"));
   f.lblPrice->setMinimumWidth(200);  // room for any total without waiting for a relayout
+  f.lblSaved = new QLabel(kShowsSavedPrescription, parent);
+  f.lblSaved->setObjectName(QStringLiteral("lblSaved"));
+  f.lblSaved->setStyleSheet(QStringLiteral("color: #037C6A; font-size: 13px;"));
+  f.lblSaved->hide();
+  f.pnlRestore = actionButton(QStringLiteral("恢复原方"), QStringLiteral("pnlRestore"), parent);
+  f.pnlRestore->setToolTip(QStringLiteral("回到原方的药味和剂量"));
+  QSizePolicy keep = f.pnlRestore->sizePolicy();
+  keep.setRetainSizeWhenHidden(true);  // the foot does not jump when it comes and goes
+  f.pnlRestore->setSizePolicy(keep);
+  f.pnlRestore->hide();
   f.pnlSave = actionButton(QStringLiteral("保存"), QStringLiteral("pnlSave"), parent);
   f.pnlPRT = actionButton(QStringLiteral("打印"), QStringLiteral("pnlPRT"), parent);
   f.layout->addWidget(lblSum);
   f.layout->addWidget(f.lblPrice);
+  f.layout->addWidget(f.lblSaved);
   f.layout->addStretch(1);
+  f.layout->addWidget(f.pnlRestore);
+  f.layout->addSpacing(12);
   f.layout->addWidget(f.pnlSave);
   f.layout->addSpacing(12);
   f.layout->addWidget(f.pnlPRT);
   return f;
+}
+
+bool mayLeaveEditor(Messages& messages, bool unsaved, const std::function<bool()>& save) {
+  if (!unsaved) return true;
+  const int choice =
+      messages.askChoice(QStringLiteral("提示"), QStringLiteral("方剂已修改，尚未保存。是否保存？"),
+                         {QStringLiteral("保存"), QStringLiteral("不保存"), QStringLiteral("取消")}, 0);
+  if (choice == 0) return save();
+  return choice == 1;
 }
 
 TPreHerFra::TPreHerFra(QWidget* parent) : QFrame(parent) {
@@ -145,6 +168,8 @@ TPreFrm::TPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages)
 
   const PrescriptionFoot foot = buildPrescriptionFoot(pnlBaseCenter);
   lblPrice = foot.lblPrice;
+  lblSaved = foot.lblSaved;
+  pnlRestore = foot.pnlRestore;
   pnlSave = foot.pnlSave;
   pnlPRT = foot.pnlPRT;
   centerLayout()->addSpacing(6);
@@ -158,6 +183,7 @@ TPreFrm::TPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages)
   connect(cbbTea, &QComboBox::currentTextChanged, this, &TPreFrm::cbbTeaChange);
   connect(pnlSave, &TPanel::clicked, this, &TPreFrm::pnlSaveClick);
   connect(pnlPRT, &TPanel::clicked, this, &TPreFrm::pnlPRTClick);
+  connect(pnlRestore, &TPanel::clicked, this, &TPreFrm::pnlRestoreClick);
 }
 
 QString TPreFrm::preHint() const { return lblPre->toolTip(); }
@@ -173,12 +199,59 @@ void TPreFrm::FormShow() {
     slot->placeDosageBox();
   }
   pre_.clear();  // a hidden slot holds no herb
+  textbookHerbs_.clear();
+  visitIds_.clear();
+  loadedIds_ = currentIdsText();
+  showRestoreState();
 }
 
+// The textbook form first; when the current visit has saved this prescription,
+// what was saved (herbs, dosages, doses) replaces it.
 void TPreFrm::tmr1Timer() {
   tmr1.stop();
   GetPreHerb(SynId, SynName, PreId, PreName, 0);
+  textbookHerbs_ = herbPrintLine(pre_, QString()).FoodHer;
+  visitIds_.clear();
+  if (loadSavedOfVisit()) visitIds_ = currentIdsText();
   cbbTeaChange();
+  loadedIds_ = currentIdsText();
+  showRestoreState();
+}
+
+bool TPreFrm::loadSavedOfVisit() {
+  const TCustomerStrip* customer = mainFrm_->tsAI->customer;
+  std::optional<SavedVisitTexts> visit;
+  if (!customer->hasCustomer() ||
+      !readSavedVisit(dm_, loginState().ShopId, customer->PatId, customer->MZNO, &visit) || !visit)
+    return false;
+  const std::optional<SavedHerbal> saved = parseSavedHerbal(visit->herbIds);
+  if (!saved || saved->preName != preHint()) return false;
+  ClearPreItem();
+  SetPreItem(saved->preName, saved->herbList);
+  cbbTea->setCurrentText(saved->doses);
+  return true;
+}
+
+QString TPreFrm::currentIdsText() const { return herbIdsText(pre_, cbbTea->currentText().trimmed(), preHint()); }
+
+bool TPreFrm::hasUnsavedChanges() const { return currentIdsText() != loadedIds_; }
+
+void TPreFrm::showRestoreState() {
+  pnlRestore->setVisible(!textbookHerbs_.isEmpty() && herbPrintLine(pre_, QString()).FoodHer != textbookHerbs_);
+  lblSaved->setVisible(!visitIds_.isEmpty() && currentIdsText() == visitIds_);
+}
+
+void TPreFrm::pnlRestoreClick() {
+  GetPreHerb(SynId, SynName, PreId, preHint(), 0);
+  showRestoreState();
+}
+
+bool TPreFrm::mayLeave() {
+  return mayLeaveEditor(messages_, hasUnsavedChanges(), [this] { return save(); });
+}
+
+void TPreFrm::reject() {
+  if (mayLeave()) TBaseFrm::reject();
 }
 
 void TPreFrm::GetPreHerb(const QString& synId, const QString& synName, const QString& preId, const QString& preName,
@@ -216,7 +289,10 @@ void TPreFrm::CalaFee(int day) {
 
 void TPreFrm::reprice() { CalaFee(parseDoses(cbbTea->currentText()).value_or(0)); }
 
-void TPreFrm::cbbTeaChange() { reprice(); }
+void TPreFrm::cbbTeaChange() {
+  reprice();
+  showRestoreState();
+}
 
 // Every change of a dosage reprices, a cleared dosage or a 0 as well.
 void TPreFrm::Her1edtDosageChange(TPreHerFra* slot) {
@@ -225,20 +301,23 @@ void TPreFrm::Her1edtDosageChange(TPreHerFra* slot) {
   if (index >= pre_.slots().size()) return;
   pre_.setDosage(index, slot->edtDosage->text());
   reprice();
+  showRestoreState();
 }
 
-void TPreFrm::pnlSaveClick() {
+void TPreFrm::pnlSaveClick() { [[maybe_unused]] const bool saved = save(); }
+
+bool TPreFrm::save() {
   TIdentifyPage* page = mainFrm_->tsAI;
   TCustomerStrip* customer = page->customer;
   if (!customer->hasCustomer()) {
     messages_.showMessage(visitSaveMessage(VisitSaveResult::NoCustomer));
-    return;
+    return false;
   }
   const QString doses = cbbTea->currentText().trimmed();
   const QString problem = herbSaveProblem(pre_, doses);
   if (!problem.isEmpty()) {
     messages_.showMessage(problem);
-    return;
+    return false;
   }
   VisitPrescription p;
   p.shopId = loginState().ShopId;
@@ -250,8 +329,13 @@ void TPreFrm::pnlSaveClick() {
   p.idsText = herbIdsText(pre_, doses, preHint());
   p.priceText = lblPrice->text();
   p.today = QDate::currentDate();
-  const QString message = visitSaveMessage(saveVisitPrescription(dm_, p));
+  const VisitSaveResult r = saveVisitPrescription(dm_, p);
+  const QString message = visitSaveMessage(r);
   if (!message.isEmpty()) messages_.showMessage(message);
+  if (r != VisitSaveResult::Saved) return false;
+  loadedIds_ = visitIds_ = p.idsText;
+  showRestoreState();
+  return true;
 }
 
 void TPreFrm::pnlPRTClick() {
@@ -267,6 +351,7 @@ TPreFrm* openPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages, const 
                     const QString& preId, const QString& preName) {
   QPointer<TPreFrm>& frm = instance();
   if (!frm) frm = new TPreFrm(mainFrm, dm, messages);
+  if (frm->isVisible() && !frm->mayLeave()) return frm;  // the changes on screen stay
   frm->SynName = synName;
   frm->PreId = preId;
   frm->PreName = preName;

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <array>
+#include <functional>
 
 #include "base_frm.h"
 #include "prescription/herb_prescription.h"
@@ -49,14 +50,26 @@ class TPreHerFra : public QFrame {
   void dosageChanged(TPreHerFra* slot);
 };
 
-// The foot row both editors share: "合计：" with the total, then "保存" and "打印".
+// The foot row both editors share: "合计：" with the total, the note that the
+// saved prescription of the visit is shown, "恢复原方" (shown only while the
+// prescription differs from the textbook one), then "保存" and "打印".
 struct PrescriptionFoot {
   QHBoxLayout* layout = nullptr;
   QLabel* lblPrice = nullptr;
+  QLabel* lblSaved = nullptr;
+  TPanel* pnlRestore = nullptr;
   TPanel* pnlSave = nullptr;
   TPanel* pnlPRT = nullptr;
 };
 PrescriptionFoot buildPrescriptionFoot(QWidget* parent);
+
+// The note an editor shows when it opened what the current visit has saved.
+inline const QString kShowsSavedPrescription = QStringLiteral("已打开本次就诊保存的方剂");
+
+// Whether an editor may close or load other prescriptions: at once without
+// unsaved changes; otherwise as the clerk answers "保存" (only when the save
+// succeeded), "不保存" or "取消".
+bool mayLeaveEditor(Messages& messages, bool unsaved, const std::function<bool()>& save);
 
 class TPreFrm : public TBaseFrm {
   Q_OBJECT
@@ -71,6 +84,8 @@ class TPreFrm : public TBaseFrm {
   QComboBox* cbbTea = nullptr; // "剂数": 1 … 15
   TPanel* pnlSave = nullptr;   // "保存"
   TPanel* pnlPRT = nullptr;    // "打印"
+  QLabel* lblSaved = nullptr;  // kShowsSavedPrescription while the visit's saved prescription is shown
+  TPanel* pnlRestore = nullptr;  // "恢复原方": back to the textbook herbs and dosages
   TPanel* imgClose = nullptr;  // the close mark of the title bar
   std::array<TPreHerFra*, HerbPrescription::kSlots> ArrHer{};  // Her1 … Her32
   QTimer tmr1;                 // 1 ms, started by the opener
@@ -89,19 +104,34 @@ class TPreFrm : public TBaseFrm {
   void Her1edtDosageChange(TPreHerFra* slot);
   void pnlSaveClick();
   void pnlPRTClick();
+  void pnlRestoreClick();
   void imgCloseClick();
+  // Changes not yet saved into the visit (a dose, the doses, the herbs).
+  bool hasUnsavedChanges() const;
+  // Asks about unsaved changes; true when the editor may close or load others.
+  bool mayLeave();
 
  protected:
   void showEvent(QShowEvent* e) override;
+  // Every way of closing (the "×", Escape, the platform) asks about unsaved changes first.
+  void reject() override;
 
  private:
   void FormShow();
   void reprice();
+  [[nodiscard]] bool save();
+  // The visit's saved herbal prescription when it is the one opened; false otherwise.
+  bool loadSavedOfVisit();
+  QString currentIdsText() const;
+  void showRestoreState();
 
   TMainFrm* mainFrm_;
   TDMServer& dm_;
   Messages& messages_;
   HerbPrescription pre_;
+  QString textbookHerbs_;  // the herbs and dosages of the textbook form, as printed
+  QString loadedIds_;      // the ids text as it was last loaded or saved: what closing would lose
+  QString visitIds_;       // the ids text the visit holds for this prescription (empty: none)
 };
 
 // Opens the one editor of the process (created on first use, reused after) for

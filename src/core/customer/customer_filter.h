@@ -6,6 +6,9 @@
 
 namespace tcm {
 
+// What a customer search says when it finds nobody.
+inline const QString kNothingFound = QStringLiteral("没有找到");
+
 // False for a text the customer searches ignore without a word: one holding a
 // single quote, longer than 11 characters, or with a Latin letter A–Z in
 // either case (pinyin typed into the box).

@@ -7,6 +7,7 @@
 #include "customer/customer_filter.h"
 #include "customer/customer_search.h"
 #include "data/gateway.h"
+#include "entry/selected_set.h"
 #include "prescription/money.h"
 
 namespace tcm {
@@ -56,12 +57,16 @@ ListingFilter quickRangeFilter(int daysBack, const QDate& today) {
   return f;
 }
 
+QString ageTodayOf(const TPatList& row, const QDate& today) {
+  return CalaAge(row.Age, QDate::fromString(row.wrdate.left(10), Qt::ISODate), today);
+}
+
 std::optional<ListingFilter> searchFilter(ListingKind kind, const QString& typed, const QDate& start,
                                           const QDate& end) {
   const CustomerTextFilter text = customerTextFilter(typed);
-  if (text.kind == CustomerTextFilter::Kind::Ignored) return std::nullopt;
   const bool reversed = end < start;
   if (kind == ListingKind::Visits && reversed) return std::nullopt;
+  if (text.kind == CustomerTextFilter::Kind::Ignored) return ListingFilter{};  // no name can match: nothing found
   const bool byText = kind == ListingKind::Visits ? !typed.isEmpty() : !typed.trimmed().isEmpty();
   ListingFilter f;
   if (byText) {

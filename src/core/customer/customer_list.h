@@ -58,12 +58,17 @@ struct ListingFilter {
 // and including tomorrow, whatever the pickers and the search box say.
 ListingFilter quickRangeFilter(int daysBack, const QDate& today);
 
-// The "查询" button: nullopt when it does nothing (a text the searches ignore,
-// or, when the dates decide or on the visit list, an end date before the start).
+// The "查询" button: nullopt when it does nothing (when the dates decide or on
+// the visit list, an end date before the start). A text no name can match
+// (Latin letters, a quote, more than 11 characters) finds nothing (NoMatch).
 // The customer list searches the dates when the trimmed text is empty; the
 // visit list whenever the box is empty as typed (blanks alone list every visit).
 std::optional<ListingFilter> searchFilter(ListingKind kind, const QString& typed, const QDate& start,
                                           const QDate& end);
+
+// The age a listed customer has today: the age kept in the row (the age in
+// the registration year) plus the years since the row's date.
+QString ageTodayOf(const TPatList& row, const QDate& today);
 
 // ---- The kept list -------------------------------------------------------
 

@@ -6,6 +6,7 @@
 #include "crypto/aes_hex.h"
 #include "crypto/gbk.h"
 #include "data/gateway.h"
+#include "data/row_change.h"
 #include "entry/selected_set.h"
 
 namespace tcm {
@@ -30,6 +31,10 @@ QDate registrationDate(const QVariant& stored) {
 }
 
 }  // namespace
+
+bool namesAnotherPerson(const CustomerForm& saved, const CustomerForm& typed) {
+  return saved.name.trimmed() != typed.name.trimmed();
+}
 
 QList<CustomerRow> searchCustomers(TDMServer& dm, const QString& shopId, const CustomerTextFilter& filter, int limit,
                                    const QDate& today) {
@@ -130,18 +135,21 @@ CustomerSave saveCustomer(TDMServer& dm, const QString& shopId, const QString& e
     if (!idOk || id <= 0) return result;
     // A correction stores the age as typed: the customer list, which opens
     // the correction, shows and prefills the age kept in the row.
-    QSqlQuery* q = dm.GetDB(Sql(QStringLiteral("select PatId from pat where PatId=? and shopId=?"), {id, shop}), true);
+    QSqlQuery* q =
+        dm.GetDB(Sql(QStringLiteral("select PatId,wrDate from pat where PatId=? and shopId=?"), {id, shop}), true);
     if (!q) return result;
     if (!q->next()) {
       [[maybe_unused]] const bool ended = dm.rowsReadToEnd(*q);  // no such customer of the shop, or a read failure shown
       return result;
     }
+    const QDate registered = registrationDate(q->value(1));
     q->finish();
-    if (!dm.ExecSql(Sql(QStringLiteral("update pat set Name=?,Gender=?,Age=?,Tel=?,tel1=?,Address=? "
-                                       "where PatId=? and shopId=?"),
-                        {stored.name, stored.gender, stored.age, *tel, tel1, *address, id, shop}),
-                    true))
+    // Judged by the row changed: a customer removed since the look-up is no success.
+    if (!updateChangedRow(dm, Sql(QStringLiteral("update pat set Name=?,Gender=?,Age=?,Tel=?,tel1=?,Address=? "
+                                                 "where PatId=? and shopId=? returning PatId"),
+                                  {stored.name, stored.gender, stored.age, *tel, tel1, *address, id, shop})))
       return result;
+    result.ageToday = CalaAge(stored.age, registered, today);
     result.patId = QString::number(id);
   } else {
     const std::optional<qint64> id = dm.InsertAndGetId(
@@ -152,6 +160,7 @@ CustomerSave saveCustomer(TDMServer& dm, const QString& shopId, const QString& e
     if (!id) return result;
     result.patId = QString::number(*id);
     result.inserted = true;
+    result.ageToday = stored.age;
   }
   result.ok = true;
   result.message = QStringLiteral("保存成功");

@@ -44,13 +44,20 @@ struct CustomerSave {
   bool inserted = false;  // a new customer row was written
   QString message;        // "保存成功", "保存失败" or the failed check's message
   QString patId;          // the saved customer's id (ok only)
-  CustomerForm stored;    // the values as saved, unciphered: trimmed texts, the age today as a plain number
+  CustomerForm stored;    // the values as saved, unciphered: trimmed texts, the age as a plain number
+  QString ageToday;       // the age the customer has today (a correction's age counts from the registration year)
 };
+
+// Whether a save of `typed` over the customer a save just stored as `saved`
+// names another person instead of correcting that one: the name differs.
+// Such a save must not overwrite the first customer without asking.
+bool namesAnotherPerson(const CustomerForm& saved, const CustomerForm& typed);
 
 // Checks the form, then updates the customer `editedId` of the shop (its age
 // stored as it was in the registration year), or, when `editedId` is empty,
 // inserts a new customer registered `today` and reads its id back from the
-// insert. Nothing is written when a check fails or the shop has no such customer.
+// insert. Nothing is written when a check fails or the shop has no such
+// customer, and a correction that changed no row is no success.
 CustomerSave saveCustomer(TDMServer& dm, const QString& shopId, const QString& editedId, const CustomerForm& form,
                           const QDate& today);
 

@@ -3,6 +3,7 @@
 #include <QSqlQuery>
 
 #include "data/gateway.h"
+#include "data/row_change.h"
 #include "engine/identification.h"
 
 namespace tcm {
@@ -126,8 +127,8 @@ DmSave saveDmClass(TDMServer& dm, const QString& shopId, const QString& patId, c
     result.message = kDmNoCustomer;
     return result;
   }
-  if (!dm.ExecSql(Sql(QStringLiteral("update pat set dm=? where PatId=? and shopId=?"), {riskClass, id, shopId.toLongLong()}),
-                  true))
+  if (!updateChangedRow(dm, Sql(QStringLiteral("update pat set dm=? where PatId=? and shopId=? returning PatId"),
+                                {riskClass, id, shopId.toLongLong()})))
     return result;
   result.ok = true;
   result.message = QStringLiteral("保存成功");

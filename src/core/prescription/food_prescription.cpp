@@ -54,14 +54,29 @@ int FoodPrescription::place(const QString& preName, const QString& herbIds, cons
   sec.ticked = true;
   sec.placed = true;
   sec.title = preName;
+  fillHerbs(&sec, herbIds, priceOf);
+  return chosen;
+}
+
+void FoodPrescription::restore(int s, const SavedFoodSection& saved, const PriceLookup& priceOf) {
+  if (s < 0 || s >= kSections) return;
+  FoodSection& sec = sections_[static_cast<size_t>(s)];
+  sec.herbs.clear();
+  sec.ticked = true;
+  sec.placed = true;
+  sec.title = saved.title;
+  if (!saved.quantity.isEmpty()) sec.quantity = saved.quantity;
+  fillHerbs(&sec, saved.herbList, priceOf);
+}
+
+void FoodPrescription::fillHerbs(FoodSection* sec, const QString& herbIds, const PriceLookup& priceOf) {
   for (const HerbItem& item : parseHerbList(herbIds)) {
     const bool duplicate =
-        std::any_of(sec.herbs.cbegin(), sec.herbs.cend(), [&](const FoodHerb& o) { return o.name == item.name; });
+        std::any_of(sec->herbs.cbegin(), sec->herbs.cend(), [&](const FoodHerb& o) { return o.name == item.name; });
     if (duplicate) continue;
-    if (sec.herbs.size() >= kSlots) break;
-    sec.herbs << FoodHerb{item.id, item.name, item.dosage, item.unit, priceOf ? priceOf(item.id) : 0};
+    if (sec->herbs.size() >= kSlots) break;
+    sec->herbs << FoodHerb{item.id, item.name, item.dosage, item.unit, priceOf ? priceOf(item.id) : 0};
   }
-  return chosen;
 }
 
 void FoodPrescription::setTicked(int s, bool on) {

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "prescription/per_food.h"
+#include "prescription/saved_prescription.h"
 #include "prescription/visit_save.h"
 
 namespace tcm {
@@ -53,6 +54,10 @@ class FoodPrescription {
   // a prescription already.
   int place(const QString& preName, const QString& herbIds, const PriceLookup& priceOf);
 
+  // Puts a saved section back into section `s`: its name, herbs and dosages,
+  // and quantity (when it was read back) as saved, ticked.
+  void restore(int s, const SavedFoodSection& saved, const PriceLookup& priceOf);
+
   const FoodSection& section(int s) const { return sections_[static_cast<size_t>(s)]; }
   // Ticking takes effect only on a section that holds a prescription.
   void setTicked(int s, bool on);
@@ -71,6 +76,8 @@ class FoodPrescription {
   QString checkForSave() const;
 
  private:
+  static void fillHerbs(FoodSection* sec, const QString& herbIds, const PriceLookup& priceOf);
+
   std::array<FoodSection, kSections> sections_;
 };
 

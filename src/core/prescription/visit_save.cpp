@@ -3,6 +3,7 @@
 #include <QSqlQuery>
 
 #include "data/gateway.h"
+#include "data/row_change.h"
 #include "prescription/money.h"
 
 namespace tcm {
@@ -76,11 +77,7 @@ bool updateVisit(TDMServer& dm, const SideColumns& c, const VisitPrescription& p
                      .arg(c.text, c.ids, c.price, c.stock),
                  {p.displayText, p.idsText, p.priceText.trimmed(), rowId});
   }
-  QSqlQuery* q = dm.GetDB(update, true);
-  if (!q) return false;
-  const bool changed = q->next();
-  q->finish();
-  return changed;
+  return updateChangedRow(dm, update);
 }
 
 }  // namespace
