@@ -1,6 +1,6 @@
 // The parsers of stored texts must take any input: item lists, the two hex
-// ciphers, the remembered password, prescription lists, diet advice and id
-// conditions. Round trips must hold where the forms promise them.
+// ciphers, the remembered password, prescription lists, diet advice, id
+// conditions and the prescriptions a visit saved. Round trips must hold where the forms promise them.
 #include <cstdint>
 #include <cstdlib>
 
@@ -9,6 +9,7 @@
 #include "crypto/aes_hex.h"
 #include "crypto/des_hex.h"
 #include "login/remembered_password.h"
+#include "prescription/saved_prescription.h"
 #include "result/recommendations.h"
 #include "text/item_list.h"
 
@@ -25,6 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)tcm::parsePrescriptionList(text);
   (void)tcm::parseDietAdvice(text).shortText();
   (void)tcm::ChkIds(text, QStringLiteral("11111,22222,01294"));
+  (void)tcm::parseSavedHerbal(text);
+  (void)tcm::parseSavedFood(text, text);
 
   // Enciphering and deciphering give the bytes back (up to the first zero byte for DES).
   const tcm::AesResult aes = tcm::DeCrypt(tcm::EnCrypt(bytes));

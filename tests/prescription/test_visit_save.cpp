@@ -1,6 +1,7 @@
 // Saving prescriptions into the visit record on both databases.
 #include <QSqlQuery>
 
+#include "prescription/saved_prescription.h"
 #include "prescription/visit_save.h"
 #include "test_support.h"
 
@@ -168,6 +169,58 @@ TEST_P(VisitSave, RefusalsAndFailuresWriteNothing) {
   EXPECT_EQ(visitSaveMessage(VisitSaveResult::StockDeducted), QStringLiteral("已修改库存，不能修改方剂"));
   EXPECT_EQ(visitSaveMessage(VisitSaveResult::NoCustomer), QStringLiteral("未选择客户"));
   EXPECT_TRUE(visitSaveMessage(VisitSaveResult::LookUpFailed).isEmpty());
+}
+
+// What a visit saved comes back for the editors to reopen: the herbal side
+// from its ids text, the food side's sections with the quantities of its
+// display text; a visit without a row, or without a customer or visit number, holds nothing.
+TEST_P(VisitSave, SavedPrescriptionsReadBackForReopening) {
+  VisitPrescription p = herbal(patIds[0]);
+  ASSERT_EQ(saveVisitPrescription(*dm, p), VisitSaveResult::Saved);
+  p.side = PrescriptionSide::Food;
+  p.displayText = QStringLiteral("黄芪炖鸡\r\n黄芪 10g鸡肉 250g\r\n黄芪炖鸡\r\n剂数：2剂\r\n枸杞菊花茶\r\n|枸杞子,10g\r\n"
+                                 "枸杞菊花茶\r\n剂数：6剂");
+  p.idsText = QStringLiteral("黄芪炖鸡&3,黄芪,10,g|148,鸡肉,250,g$$枸杞菊花茶&22,枸杞子,10,g");
+  ASSERT_EQ(saveVisitPrescription(*dm, p), VisitSaveResult::Saved);
+
+  std::optional<SavedVisitTexts> visit;
+  ASSERT_TRUE(readSavedVisit(*dm, "1", patIds[0], p.mzno, &visit));
+  ASSERT_TRUE(visit.has_value());
+  const std::optional<SavedHerbal> h = parseSavedHerbal(visit->herbIds);
+  ASSERT_TRUE(h.has_value());
+  EXPECT_EQ(QStringList({h->doses, h->preName, h->herbList}),
+            (QStringList{"6", QStringLiteral("补肺汤"), QStringLiteral("12,黄芪,10,g|15,党参,15,g")}));
+  const QList<SavedFoodSection> food = parseSavedFood(visit->foodIds, visit->foodText);
+  ASSERT_EQ(food.size(), 2);
+  EXPECT_EQ(QStringList({food[0].title, food[0].quantity, food[1].title, food[1].quantity}),
+            (QStringList{QStringLiteral("黄芪炖鸡"), "2", QStringLiteral("枸杞菊花茶"), "6"}));
+  EXPECT_EQ(food[1].herbList, QStringLiteral("22,枸杞子,10,g"));
+
+  for (const auto& [shop, pat, mzno] : {std::tuple{"1", patIds[1], p.mzno}, std::tuple{"2", patIds[0], p.mzno},
+                                        std::tuple{"1", patIds[0], QStringLiteral("2026010200001099999")},
+                                        std::tuple{"1", QStringLiteral("0"), p.mzno}, std::tuple{"1", patIds[0], QString()}}) {
+    ASSERT_TRUE(readSavedVisit(*dm, shop, pat, mzno, &visit));
+    EXPECT_FALSE(visit.has_value()) << shop << " " << pat.toStdString() << " " << mzno.toStdString();
+  }
+  EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(",").toStdString();
+}
+
+// Stored texts that are not of the saved forms give nothing to reopen, never a half form.
+TEST(SavedPrescription, TextsNotOfTheStoredFormsGiveNothing) {
+  for (const QString& ids : {QString(), QStringLiteral("6"), QStringLiteral("6&补肺汤"), QStringLiteral("6&&1,黄芪,9,g"),
+                             QStringLiteral("6&补肺汤&"), QStringLiteral("&&&")})
+    EXPECT_FALSE(parseSavedHerbal(ids).has_value()) << ids.toStdString();
+  // Blanks around the doses are dropped.
+  EXPECT_EQ(parseSavedHerbal(QStringLiteral(" 7 &天王补心丹&1,人参,9,g|2,丹参,12,g"))->doses, "7");
+  // An unsaved section between two saved ones keeps the quantities in order; a saved
+  // section without herbs is left out but still takes its quantity.
+  const QList<SavedFoodSection> food = parseSavedFood(QStringLiteral("甲汤&$乙粥&1,米,50,g$丙饮&2,茶,5,g"),
+                                                      QStringLiteral("甲汤\r\n剂数：3剂\r\n乙粥\r\n剂数：4剂\r\n丙饮\r\n剂数：5剂"));
+  ASSERT_EQ(food.size(), 2);
+  EXPECT_EQ(QStringList({food[0].title, food[0].quantity, food[1].title, food[1].quantity}),
+            (QStringList{QStringLiteral("乙粥"), "4", QStringLiteral("丙饮"), "5"}));
+  EXPECT_TRUE(parseSavedFood(QStringLiteral("$$"), QString()).isEmpty());
+  EXPECT_TRUE(parseSavedFood(QStringLiteral("无名"), QString()).isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDatabases, VisitSave, ::testing::Values(RemoteKind::Sqlite, RemoteKind::Postgres),
