@@ -64,7 +64,11 @@ class Builder {
     if (width(whole, smaller) > field) {
       const QList<uint> chars = t.toUcs4();
       // The start of `t` kept before the ellipsis, without blanks at its end.
-      const auto cut = [&](qsizetype count) { return firstChars(chars, count).trimmed() + kEllipsis + tail; };
+      const auto cut = [&](qsizetype count) {
+        QString kept = firstChars(chars, count);
+        while (!kept.isEmpty() && kept.back().isSpace()) kept.chop(1);
+        return kept + kEllipsis + tail;
+      };
       // The most characters that fit (a longer start is never narrower).
       qsizetype lo = 0, hi = chars.isEmpty() ? 0 : chars.size() - 1;
       while (lo < hi) {
