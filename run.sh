@@ -10,8 +10,12 @@ tcm_install_missing
 tcm_build "$TCM_ROOT/build-release" Release -DTCM_BUILD_TESTS=OFF -DTCM_BUILD_BENCH=OFF
 
 export TCM_DATA_DIR=${TCM_DATA_DIR:-$TCM_ROOT/data-dir}
-mkdir -p "$TCM_DATA_DIR/PR"  # prescription pictures
-if [ ! -f "$TCM_DATA_DIR/loc.db" ] || { [ -z "${TCM_REMOTE_DB:-}" ] && [ ! -f "$TCM_DATA_DIR/fm.db" ]; }; then
+(umask 077 && mkdir -p "$TCM_DATA_DIR/PR")  # the shop's files are its user's alone; PR: prescription pictures
+# init-db first finishes a restore that was interrupted; it never makes a blank
+# database beside the files a restore kept (*.replaced-*, restore-*.staging):
+# it stops with their names instead, and so does this script.
+if [ ! -f "$TCM_DATA_DIR/loc.db" ] || [ -f "$TCM_DATA_DIR/restore.journal" ] ||
+  { [ -z "${TCM_REMOTE_DB:-}" ] && [ ! -f "$TCM_DATA_DIR/fm.db" ]; }; then
   "$TCM_ROOT/build-release/src/cli/tcmcare-admin" init-db
 fi
 exec "$TCM_ROOT/build-release/src/app/tcmcare" "$@"

@@ -11,7 +11,7 @@
 
 #include "app_messages.h"
 #include "data/daily_backup.h"
-#include "data/folder_lock.h"
+#include "data/backup.h"
 #include "data/gateway.h"
 #include "login/login_state.h"
 #include "login_frm.h"
@@ -21,6 +21,7 @@
 int main(int argc, char** argv) {
   QElapsedTimer startClock;
   startClock.start();
+  tcm::restrictNewFiles();  // the data folder's files are the shop's user's alone
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tcmcare"));
   QApplication::setQuitOnLastWindowClosed(false);
@@ -34,22 +35,23 @@ int main(int argc, char** argv) {
 
   QStringList args = app.arguments().mid(1);
   const tcm::DbSettings settings = tcm::DbSettings::fromEnvironmentAndArgs(&args);
-  QDir().mkpath(settings.dataDir);
+  tcm::makePrivateFolder(settings.dataDir);
+  tcm::restrictDataFolder(settings);
   QDir::setCurrent(settings.dataDir);
 
   tcm::ui::AppMessages messages;
   tcm::TDMServer DMServer(settings, &messages);
+  // Before any window reads the databases: an interrupted restore finished, the
+  // lock of every embedded database held while the client runs (a restore waits
+  // for every client of those files to close), an older schema refused.
+  QString startError;
+  if (!tcm::beginClientSession(DMServer, &startError)) {
+    messages.showMessage(startError);
+    return 1;
+  }
   tcm::ui::TMainFrm MainFrm(DMServer, messages);
   messages.setMainFrm(&MainFrm);
   MainFrm.setEnabled(false);
-
-  // Held while the client runs: a restore of the data folder waits for every client to close.
-  tcm::FolderLock folderLock;
-  QString lockError;
-  if (!folderLock.acquire(settings.dataDir, tcm::FolderLock::Mode::Shared, &lockError)) {
-    messages.showMessage(lockError);
-    return 1;
-  }
 
   tcm::ui::TLoginFrm LoginFrm(DMServer, messages, &MainFrm);
   LoginFrm.versionHooks.requestQuit = [] { QTimer::singleShot(0, qApp, &QApplication::quit); };

@@ -5,7 +5,6 @@
 
 #include "commands.h"
 #include "data/backup.h"
-#include "data/folder_lock.h"
 
 namespace tcm::cli {
 
@@ -18,13 +17,7 @@ int cmdBackup(const DbSettings& settings, const QStringList& args, Io io) {
     io.err << serverBackupAdvice() << "\n";
     return 3;
   }
-  // Held like a client: a restore does not start while the copy is made.
-  FolderLock lock;
   QString error;
-  if (!lock.acquire(settings.dataDir, FolderLock::Mode::Shared, &error)) {
-    io.err << "未备份：" << error << "\n";
-    return 1;
-  }
   const QString target = args.isEmpty() ? QDir(backupRoot(settings)).filePath(backupFolderName(QDateTime::currentDateTime()))
                                         : QDir(args[0]).absolutePath();
   if (!backupEmbeddedDatabases(settings, target, &error)) {
@@ -46,6 +39,8 @@ int cmdRestore(const DbSettings& settings, const QStringList& args, Io io) {
     io.err << error << "\n";
     return remoteIsEmbedded(settings) ? 1 : 3;
   }
+  if (!report.recovered.isEmpty()) io.out << report.recovered << "\n";
+  for (const QString& step : report.upgraded) io.out << "备份的数据库结构已升级：" << step << "\n";
   io.out << "已恢复：" << report.restored.join(QStringLiteral("、")) << "\n";
   if (!report.kept.isEmpty()) io.out << "被替换的文件保留为：" << report.kept.join(QStringLiteral("、")) << "\n";
   return 0;

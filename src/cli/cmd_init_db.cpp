@@ -2,6 +2,7 @@
 #include <QFile>
 
 #include "commands.h"
+#include "data/backup.h"
 #include "data/gateway.h"
 #include "data/schema.h"
 #include "data/seed_accounts.h"
@@ -13,12 +14,15 @@ namespace {
 
 bool ensureSqliteFile(const QString& path, QString* error) {
   if (QFile::exists(path)) return true;
-  QDir().mkpath(QFileInfo(path).absolutePath());
+  makePrivateFolder(QFileInfo(path).absolutePath());
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly)) {
     *error = QStringLiteral("无法创建数据库文件 %1").arg(path);
     return false;
   }
+  f.close();
+  restrictFile(path);
+  keepFolderOwner(path);
   return true;
 }
 
@@ -27,7 +31,24 @@ bool ensureSqliteFile(const QString& path, QString* error) {
 int cmdInitDb(const DbSettings& settings, const QStringList& args, Io io) {
   const bool reloadKnowledge = args.contains(QStringLiteral("--reload-kb"));
   SilentMessages messages;
-  QString error;
+  QString error, recovered;
+  // A restore that stopped half-way is put right before anything is opened.
+  if (!finishInterruptedRestore(settings, &recovered, &error)) {
+    io.err << error << "\n";
+    return 1;
+  }
+  if (!recovered.isEmpty()) io.out << recovered << "\n";
+  // A missing database beside what a restore left is never made afresh: the
+  // shop's data is in those files, and a blank demo database would hide it.
+  const QStringList leftovers = restoreLeftovers(settings);
+  for (const QString& db : settings.embeddedDatabasePaths()) {
+    if (QFileInfo::exists(db) || leftovers.isEmpty()) continue;
+    io.err << "未建立新数据库：" << db << " 不存在，而它的目录中有恢复备份留下的文件：" << leftovers.join(QStringLiteral("、"))
+           << "\n店里的数据可能在这些文件中：请用 tcmcare-admin restore 放回备份，或把 *.replaced-* 文件改回原名后再运行。\n";
+    return 1;
+  }
+  makePrivateFolder(settings.dataDir);
+  restrictDataFolder(settings);
   if (!ensureSqliteFile(settings.localDbPath(), &error)) {
     io.err << error << "\n";
     return 1;
@@ -41,7 +62,7 @@ int cmdInitDb(const DbSettings& settings, const QStringList& args, Io io) {
     io.err << error << "\n";
     return 1;
   }
-  if (!QDir().mkpath(settings.pictureDir())) {  // the prescription pictures are saved here
+  if (!makePrivateFolder(settings.pictureDir())) {  // the prescription pictures are saved here
     io.err << "无法创建图片文件夹 " << settings.pictureDir() << "\n";
     return 1;
   }

@@ -29,8 +29,9 @@ const char* const kUsage =
     "  backup [目录]           用 SQLite 在线备份复制 fm.db 与 loc.db（客户端运行时也可），默认放入\n"
     "                          数据目录的 backup/年月日-时分秒/；远程库为 PostgreSQL 时不复制，\n"
     "                          提示改用服务器的 pg_dump，并以状态 3 退出\n"
-    "  restore 备份目录        检查备份（完整性、每个表与列）后放回数据目录，原文件改名为\n"
-    "                          *.replaced-年月日-时分秒 保留；有客户端打开数据目录时拒绝\n"
+    "  restore 备份目录        检查备份（完整性、每个表与列）并升级到当前结构后放回原处，原文件改名为\n"
+    "                          *.replaced-年月日-时分秒 保留；任何客户端打开着这些数据库时拒绝；\n"
+    "                          中断的恢复由下次启动（客户端、init-db、restore）完成或复原\n"
     "  help [命令]             显示本说明\n"
     "\n"
     "数据目录：--data 或环境变量 TCM_DATA_DIR，默认为当前目录（loc.db、fm.db、set.ini、PR）。\n"
@@ -40,6 +41,7 @@ const char* const kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
+  tcm::restrictNewFiles();
   QCoreApplication app(argc, argv);
   QTextStream out(stdout);
   QTextStream err(stderr);

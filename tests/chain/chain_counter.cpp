@@ -5,6 +5,9 @@
 // windows call. Every operation and what it reported is written to standard
 // output as one tab-separated line, so the test can hold the database against it.
 //
+// It starts as the client does (an interrupted restore finished, every
+// embedded database locked, an older schema refused: "start fail <message>").
+//
 //   chain_counter --data DIR [--remote URL] --shop S --counter K --ops N
 //                 --shared-pat P --base yyyyMMddhhmmss [--go FILE]
 #include <QCoreApplication>
@@ -19,6 +22,7 @@
 #include "customer/customer_record.h"
 #include "customer/customer_search.h"
 #include "customer/dm_risk.h"
+#include "data/backup.h"
 #include "data/gateway.h"
 #include "data/knowledge_loader.h"
 #include "engine/identification.h"
@@ -54,6 +58,7 @@ QString ok(bool b) { return b ? QStringLiteral("ok") : QStringLiteral("fail"); }
 }  // namespace
 
 int main(int argc, char** argv) {
+  tcm::restrictNewFiles();
   QCoreApplication app(argc, argv);
   const QStringList args = app.arguments();
   tcm::DbSettings settings;
@@ -68,6 +73,12 @@ int main(int argc, char** argv) {
 
   JournalMessages messages;
   tcm::TDMServer dm(settings, &messages);
+  QString refused;
+  if (!tcm::beginClientSession(dm, &refused)) {
+    line({QStringLiteral("start"), QStringLiteral("fail"), refused});
+    return 2;
+  }
+  line({QStringLiteral("start"), QStringLiteral("ok")});
   tcm::AliasList vocabulary;
   if (!tcm::GetAliases(dm, &vocabulary) || tcm::LoadData(dm) != tcm::LoadResult::Loaded) {
     line({QStringLiteral("setup"), QStringLiteral("fail"), dm.lastError()});

@@ -184,15 +184,15 @@ TEST(Backup, DamagedOrIncompleteBackupsAndABusyFolderAreRefusedAndChangeNothing)
   }
   // A client holds the folder: even a sound backup is refused.
   {
-    FolderLock client;
+    DatabaseLocks client;
     QString error;
-    ASSERT_TRUE(client.acquire(s.dataDir, FolderLock::Mode::Shared, &error)) << error.toStdString();
+    ASSERT_TRUE(client.acquire(s.embeddedDatabasePaths(), FolderLock::Mode::Shared, &error)) << error.toStdString();
     const AdminRun r = admin(s, {"restore", good});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("有客户端正在使用数据库"))) << r.err.toStdString();
-    // And while a restore holds it, a client does not start.
-    FolderLock restoring;
-    EXPECT_FALSE(restoring.acquire(s.dataDir, FolderLock::Mode::Exclusive, &error));
+    // And while a restore holds them, a client does not start.
+    DatabaseLocks restoring;
+    EXPECT_FALSE(restoring.acquire(s.embeddedDatabasePaths(), FolderLock::Mode::Exclusive, &error));
   }
   // Nothing changed: the same customers, no replaced files, no leftovers.
   EXPECT_EQ(customers(s.dataDir), live);
@@ -281,6 +281,46 @@ TEST(DailyBackup, OncePerDayKeepsTheNewestFourteenAndReportsAFailureOnce) {
   EXPECT_TRUE(lines.last().startsWith("2026-03-18 08:00:00")) << lines.last().toStdString();
   EXPECT_EQ(lines.filter(QStringLiteral("每日备份完成")).size(), 17);
   EXPECT_EQ(customers(s.dataDir), before);
+}
+
+}  // namespace
+
+namespace {
+
+// The clock set back before the day's first login: the backup just made is
+// kept, the oldest by the time each was made goes, and the log names it.
+TEST(DailyBackup, WithTheClockSetBackTheNewBackupIsKeptAndTheOldestByItsTimeRemoved) {
+  DataFolder folder(RemoteKind::Sqlite);
+  TCM_REQUIRE_FOLDER(folder);
+  const DbSettings& s = folder.settings();
+  const QString root = backupRoot(s);
+  const QDateTime first(QDate(2026, 3, 10), QTime(8, 30, 0));
+  for (int day = 0; day < kKeptDailyBackups; ++day)
+    ASSERT_EQ(runDailyBackup(s, first.addDays(day)).kind, DailyBackupResult::Kind::Made);
+  const QDateTime setBack(QDate(2026, 3, 1), QTime(9, 0, 0));
+  const DailyBackupResult made = runDailyBackup(s, setBack);
+  ASSERT_EQ(made.kind, DailyBackupResult::Kind::Made) << made.error.toStdString();
+  EXPECT_TRUE(QFileInfo(made.folder + "/fm.db").isFile());
+  EXPECT_TRUE(backupProblems(made.folder).isEmpty());
+  EXPECT_EQ(made.removed, QStringList{"20260310-083000"});
+  const QStringList kept = finishedBackups(root);
+  EXPECT_EQ(kept.size(), kKeptDailyBackups);
+  EXPECT_EQ(kept.last(), "20260301-090000");  // made last, whatever its clock said
+  EXPECT_EQ(backupMadeAt(made.folder), setBack);
+  QFile log(backupLogPath(s));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  const QString last = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts).last();
+  EXPECT_TRUE(last.contains(QStringLiteral("每日备份完成：") + made.folder)) << last.toStdString();
+  EXPECT_TRUE(last.contains(QStringLiteral("删除旧备份 20260310-083000"))) << last.toStdString();
+  // Another day of the wrong clock: yesterday's backup is still the newest but one and stays.
+  const DailyBackupResult next = runDailyBackup(s, setBack.addDays(1));
+  ASSERT_EQ(next.kind, DailyBackupResult::Kind::Made);
+  EXPECT_EQ(next.removed, QStringList{"20260311-083000"});
+  // The day's second login makes none and removes nothing.
+  const QStringList keptNext = finishedBackups(root);
+  EXPECT_EQ(keptNext.mid(keptNext.size() - 2), QStringList({"20260301-090000", "20260302-090000"}));
+  EXPECT_EQ(runDailyBackup(s, setBack.addDays(1).addSecs(600)).kind, DailyBackupResult::Kind::NotDue);
+  EXPECT_EQ(finishedBackups(root), keptNext);
 }
 
 }  // namespace

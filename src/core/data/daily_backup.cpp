@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <algorithm>
 
 #include "data/backup.h"
 #include "data/folder_lock.h"
@@ -23,20 +24,37 @@ bool finished(const QDir& folder) {
   return true;
 }
 
-void appendLog(const DbSettings& settings, const QDateTime& now, const QString& line) {
-  QFile log(backupLogPath(settings));
+}  // namespace
+
+void appendBackupLog(const DbSettings& settings, const QDateTime& now, const QString& line) {
+  const QString path = backupLogPath(settings);
+  const bool existed = QFileInfo::exists(path);
+  QFile log(path);
   if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) return;
+  if (!existed) {
+    restrictFile(path);
+    keepFolderOwner(path);
+  }
   QTextStream out(&log);
   out << now.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) << ' ' << line << '\n';
 }
 
-}  // namespace
-
 QStringList finishedBackups(const QString& root) {
   const QDir dir(root);
-  QStringList out;
+  struct Found {
+    int order;
+    QDateTime made;
+    QString name;
+  };
+  QList<Found> found;
   for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
-    if (datedName().match(name).hasMatch() && finished(QDir(dir.filePath(name)))) out << name;
+    if (datedName().match(name).hasMatch() && finished(QDir(dir.filePath(name))))
+      found.append({backupOrder(dir.filePath(name)), backupMadeAt(dir.filePath(name)), name});
+  std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    return a.order != b.order ? a.order < b.order : a.made < b.made;
+  });
+  QStringList out;
+  for (const Found& f : found) out << f.name;
   return out;
 }
 
@@ -47,17 +65,19 @@ bool dailyBackupDue(const QString& root, const QDate& today) {
   return true;
 }
 
-QStringList pruneBackups(const QString& root, int keep, const QDate& today) {
+QStringList pruneBackups(const QString& root, int keep, const QDate& today, const QString& justMade) {
   const QDir dir(root);
   QStringList removed;
   const QStringList done = finishedBackups(root);
-  for (qsizetype i = 0; i + keep < done.size(); ++i)
-    if (QDir(dir.filePath(done[i])).removeRecursively()) removed << done[i];
+  QStringList others = done;
+  if (others.removeAll(justMade) > 0) --keep;
+  for (qsizetype i = 0; i + std::max(keep, 0) < others.size(); ++i)
+    if (QDir(dir.filePath(others[i])).removeRecursively()) removed << others[i];
   // A backup of an earlier day that never finished is of no use.
   const QString todayText = today.toString(QStringLiteral("yyyyMMdd"));
   for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
     const QRegularExpressionMatch m = datedName().match(name);
-    if (m.hasMatch() && m.captured(1) < todayText && !done.contains(name) &&
+    if (m.hasMatch() && m.captured(1) < todayText && !done.contains(name) && name != justMade &&
         QDir(dir.filePath(name)).removeRecursively())
       removed << name;
   }
@@ -77,30 +97,33 @@ DailyBackupResult runDailyBackup(const DbSettings& settings, const QDateTime& no
     return r;
   }
   const QString root = backupRoot(settings);
-  if (!QDir().mkpath(root)) {
-    r.kind = DailyBackupResult::Kind::Failed;
-    r.error = QStringLiteral("无法创建备份目录：%1").arg(root);
-    appendLog(settings, now, QStringLiteral("每日备份失败：") + r.error);
-    return r;
-  }
-  // Two windows logging in at once make one backup: the second finds the lock
-  // taken (or, after it, today's backup) and leaves it.
-  FolderLock once;
-  QString busy;
-  if (!once.acquire(root, FolderLock::Mode::Exclusive, &busy) || !dailyBackupDue(root, now.date())) return r;
-  const QString folder = QDir(root).filePath(backupFolderName(now));
-  QString error;
-  if (!backupEmbeddedDatabases(settings, folder, &error)) {
-    QDir(folder).removeRecursively();
+  auto fail = [&](const QString& error) {
     r.kind = DailyBackupResult::Kind::Failed;
     r.error = error;
-    appendLog(settings, now, QStringLiteral("每日备份失败：") + error);
+    appendBackupLog(settings, now, QStringLiteral("每日备份失败：") + error);
     return r;
+  };
+  if (!makePrivateFolder(root)) return fail(QStringLiteral("无法创建备份目录：%1").arg(root));
+  // Two windows logging in at once make one backup: the second finds the lock
+  // taken (or, after it, today's backup) and leaves it. A lock that cannot be
+  // taken for another reason (a folder this user may not write) is a failure.
+  FolderLock once;
+  QString lockError;
+  if (!once.acquire(root, FolderLock::Mode::Exclusive, &lockError)) {
+    if (once.busy()) return r;
+    return fail(lockError);
+  }
+  if (!dailyBackupDue(root, now.date())) return r;
+  const QString folder = QDir(root).filePath(backupFolderName(now));
+  QString error;
+  if (!backupEmbeddedDatabases(settings, folder, &error, now)) {
+    QDir(folder).removeRecursively();
+    return fail(error);
   }
   r.kind = DailyBackupResult::Kind::Made;
   r.folder = folder;
-  r.removed = pruneBackups(root, keep, now.date());
-  appendLog(settings, now,
+  r.removed = pruneBackups(root, keep, now.date(), backupFolderName(now));
+  appendBackupLog(settings, now,
             QStringLiteral("每日备份完成：%1%2")
                 .arg(folder, r.removed.isEmpty() ? QString() : QStringLiteral("；删除旧备份 ") + r.removed.join(QLatin1Char(' '))));
   return r;

@@ -16,13 +16,19 @@ namespace tcm {
 
 inline constexpr int kKeptDailyBackups = 14;
 
-// Names of the finished backup folders under `root` (both files present), oldest first.
+// Names of the finished backup folders under `root` (both files present),
+// oldest first in the order they were made (kept in each backup, see
+// backupOrder, then the time kept in it), so a clock set back does not make a
+// new backup look old.
 QStringList finishedBackups(const QString& root);
 // True when no finished backup of `today` is under `root`.
 bool dailyBackupDue(const QString& root, const QDate& today);
 // Removes all but the newest `keep` finished backups, and folders of earlier
-// days that never finished; the names removed.
-QStringList pruneBackups(const QString& root, int keep, const QDate& today);
+// days that never finished; the backup named `justMade` is never removed and
+// counts as one of the kept. The names removed.
+QStringList pruneBackups(const QString& root, int keep, const QDate& today, const QString& justMade = {});
+// Appends one line, stamped with `now`, to <data>/backup.log.
+void appendBackupLog(const DbSettings& settings, const QDateTime& now, const QString& line);
 
 struct DailyBackupResult {
   enum class Kind { NotDue, Server, Made, Failed };

@@ -1,6 +1,11 @@
 #include "data/db_settings.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -10,6 +15,62 @@ QString DbSettings::localDbPath() const { return QDir(dataDir).filePath(QStringL
 QString DbSettings::remoteDbPath() const { return QDir(dataDir).filePath(QStringLiteral("fm.db")); }
 QString DbSettings::iniPath() const { return QDir(dataDir).filePath(QStringLiteral("set.ini")); }
 QString DbSettings::pictureDir() const { return QDir(dataDir).filePath(QStringLiteral("PR")); }
+
+QString DbSettings::embeddedRemotePath() const {
+  const RemoteUrl url = RemoteUrl::parse(remoteUrl, remoteDbPath());
+  if (!url.error.isEmpty() || url.postgres) return {};
+  return QFileInfo(url.path).absoluteFilePath();
+}
+
+QStringList DbSettings::embeddedDatabasePaths() const {
+  QStringList out{QFileInfo(localDbPath()).absoluteFilePath()};
+  const QString remote = embeddedRemotePath();
+  if (!remote.isEmpty()) out << remote;
+  return out;
+}
+
+void restrictNewFiles() { ::umask(077); }
+
+void restrictFile(const QString& path) {
+  QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void restrictFolder(const QString& path) {
+  QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void restrictDataFolder(const DbSettings& settings) {
+  const QDir dir(settings.dataDir);
+  if (!dir.exists()) return;
+  restrictFolder(dir.absolutePath());
+  const QStringList patterns = {QStringLiteral("*.db"),      QStringLiteral("*.db-wal"), QStringLiteral("*.db-shm"),
+                                QStringLiteral("*.db-journal"), QStringLiteral("*.ini"),  QStringLiteral("*.log"),
+                                QStringLiteral("*.replaced-*")};
+  for (const QString& f : dir.entryList(patterns, QDir::Files)) restrictFile(dir.filePath(f));
+}
+
+bool makePrivateFolder(const QString& path) {
+  QStringList missing;
+  for (QString p = QDir(path).absolutePath(); !QFileInfo::exists(p); p = QFileInfo(p).absolutePath()) {
+    missing.prepend(p);
+    if (QFileInfo(p).absolutePath() == p) break;
+  }
+  for (const QString& p : missing) {
+    if (!QDir().mkdir(p) && !QFileInfo(p).isDir()) return false;
+    restrictFolder(p);
+    keepFolderOwner(p);
+  }
+  return QFileInfo(path).isDir();
+}
+
+void keepFolderOwner(const QString& path) {
+  if (::geteuid() != 0) return;
+  struct stat folder {};
+  const QByteArray parent = QFile::encodeName(QFileInfo(path).absolutePath());
+  if (::stat(parent.constData(), &folder) != 0 || folder.st_uid == 0) return;
+  const QByteArray name = QFile::encodeName(path);
+  (void)::lchown(name.constData(), folder.st_uid, folder.st_gid);
+}
 
 DbSettings DbSettings::fromEnvironmentAndArgs(QStringList* args) {
   DbSettings s;

@@ -15,12 +15,35 @@ struct DbSettings {
   QString remoteDbPath() const;  // the SQLite file of the embedded remote database
   QString iniPath() const;
   QString pictureDir() const;
+  // The SQLite file of the remote database wherever it lives (fm.db of the data
+  // folder, or the file a "sqlite:" setting names); empty for a server or a
+  // setting that was not understood.
+  QString embeddedRemotePath() const;
+  // Every embedded database file of these settings: loc.db and, unless the
+  // remote database is a server, the remote file.
+  QStringList embeddedDatabasePaths() const;
 
   // From TCM_DATA_DIR / TCM_REMOTE_DB, overridden by --data DIR / --remote URL
   // in `args` (the options are removed from `args`). The data folder defaults
   // to the working folder.
   static DbSettings fromEnvironmentAndArgs(QStringList* args);
 };
+
+// Files and folders the programs create are for the shop's user alone
+// (folders 0700, files 0600): called once at the start of each program.
+void restrictNewFiles();
+// Makes the data folder 0700 and the files it holds 0600 (databases, their
+// logs, set.ini, backup.log), for folders made before files were restricted.
+void restrictDataFolder(const DbSettings& settings);
+// A program run as root gives a file or folder it made or replaced to the owner
+// of the folder holding it, so that the shop's user can still write it.
+void keepFolderOwner(const QString& path);
+// The permissions a data file gets (0600) and a data folder gets (0700).
+void restrictFile(const QString& path);
+void restrictFolder(const QString& path);
+// Creates the folder and any missing parent, each new one 0700 and given to
+// the owner of the folder holding it; true when it exists afterwards.
+bool makePrivateFolder(const QString& path);
 
 // The connection address as it may be shown: the password of its user part
 // (and a "password=" option) replaced by "******".

@@ -81,6 +81,15 @@ TDMServer::~TDMServer() {
   QSqlDatabase::removeDatabase(remoteName_);
 }
 
+bool TDMServer::holdDatabaseLocks(QString* error) {
+  QStringList present;  // a file that is not there yet holds nothing to protect
+  for (const QString& file : settings_.embeddedDatabasePaths())
+    if (QFileInfo::exists(file)) present << file;
+  if (locks_.acquire(present, FolderLock::Mode::Shared, error)) return true;
+  lastError_ = *error;
+  return false;
+}
+
 QSqlDatabase& TDMServer::localConnection() {
   openLocal();
   return con_;
@@ -109,6 +118,7 @@ bool TDMServer::openLocal() {
     lastError_ = QStringLiteral("找不到本地数据库文件：%1").arg(con_.databaseName());
     return false;
   }
+  if (!locks_.acquire({con_.databaseName()}, FolderLock::Mode::Shared, &lastError_)) return false;
   if (!con_.open()) {
     lastError_ = errorText(con_.lastError());
     return false;
@@ -141,6 +151,9 @@ bool TDMServer::openRemote(bool reopen) {
     lastError_ = QStringLiteral("找不到远程数据库文件：%1").arg(con1_.databaseName());
     return false;
   }
+  if (remoteDialect_.kind() == Dialect::Kind::Sqlite &&
+      !locks_.acquire({con1_.databaseName()}, FolderLock::Mode::Shared, &lastError_))
+    return false;
   if (!con1_.open()) {
     lastError_ = QStringLiteral("无法连接远程数据库：%1").arg(errorText(con1_.lastError()));
     return false;

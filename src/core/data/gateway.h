@@ -13,6 +13,7 @@
 
 #include "data/db_settings.h"
 #include "data/dialect.h"
+#include "data/folder_lock.h"
 #include "data/knowledge.h"
 #include "data/sql.h"
 #include "engine/negative_findings.h"
@@ -66,6 +67,9 @@ class TDMServer : public NegativeFindingSource {
   QSqlDatabase& localConnection();
   QSqlDatabase& remoteConnection();
   const QString& lastError() const { return lastError_; }
+  // Takes now the shared lock of every embedded database file of the settings
+  // (opening a file takes its lock too; a restore waits for all of them).
+  [[nodiscard]] bool holdDatabaseLocks(QString* error);
 
  private:
   bool openLocal();
@@ -90,6 +94,7 @@ class TDMServer : public NegativeFindingSource {
   QHash<QString, std::optional<QString>> negativeCache_;
   KnowledgeTablePtr knowledge_;
   QString lastError_;
+  DatabaseLocks locks_;  // held as long as the data module lives
 };
 
 }  // namespace tcm

@@ -71,15 +71,16 @@ QStringList stepStatements(Database which, const QString& file, QString* error) 
 }
 
 // The tables and columns the steps create: table name -> column names.
-QList<QPair<QString, QStringList>> expectedTables(Database which) {
+QList<QPair<QString, QStringList>> expectedTables(Database which, int uptoVersion) {
   static const QRegularExpression createTable(
       QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?\\[?(\\w+)\\]?\\s*\\((.*)\\)\\s*$"),
       QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
   static const QStringList notColumns = {"PRIMARY", "UNIQUE", "CONSTRAINT", "FOREIGN", "CHECK"};
   QList<QPair<QString, QStringList>> out;
   QString ignored;
-  for (const QString& file : stepFiles(which)) {
-    for (const QString& st : stepStatements(which, file, &ignored)) {
+  const QStringList files = stepFiles(which);
+  for (qsizetype step = 0; step < files.size() && (uptoVersion < 0 || step < uptoVersion); ++step) {
+    for (const QString& st : stepStatements(which, files[step], &ignored)) {
       const QRegularExpressionMatch m = createTable.match(st);
       if (!m.hasMatch()) continue;
       QStringList columns;
@@ -154,6 +155,24 @@ int schemaVersion(TDMServer& dm, Database which) {
 }
 
 bool applySchema(TDMServer& dm, Database which, QString* error) {
+  return applyMissingSchemaSteps(dm, which, error) && repairSchema(dm, which, error);
+}
+
+QString outdatedSchemaMessage(TDMServer& dm) {
+  QStringList old;
+  for (const auto& [which, name] : {std::pair{Database::Local, QStringLiteral("本地数据库")},
+                                    std::pair{Database::Remote, QStringLiteral("远程数据库")}}) {
+    const int version = schemaVersion(dm, which);
+    const int latest = latestSchemaVersion(which);
+    if (version >= 0 && version < latest)
+      old << QStringLiteral("%1的结构为第 %2 版，本程序需要第 %3 版").arg(name).arg(version).arg(latest);
+  }
+  if (old.isEmpty()) return {};
+  return QStringLiteral("数据库结构版本过旧：%1。\n请先运行 tcmcare-admin init-db 升级数据库，再打开客户端。")
+      .arg(old.join(QStringLiteral("；")));
+}
+
+bool applyMissingSchemaSteps(TDMServer& dm, Database which, QString* error) {
   QSqlDatabase& db = connectionOf(dm, which);
   if (!db.isOpen()) {
     *error = dm.lastError();
@@ -183,16 +202,16 @@ bool applySchema(TDMServer& dm, Database which, QString* error) {
     statements.append({QStringLiteral("insert into schema_version(version) values(?)"), {step}, files[step - 1]});
     if (!runInOneTransaction(db, statements, error)) return false;
   }
-  return repairSchema(dm, which, error);
+  return true;
 }
 
-QStringList missingSchemaParts(TDMServer& dm, Database which) {
+QStringList missingSchemaParts(TDMServer& dm, Database which, int uptoVersion) {
   QSqlDatabase& db = connectionOf(dm, which);
   QStringList missing;
   if (!db.isOpen()) return {QStringLiteral("数据库无法打开：%1").arg(dm.lastError())};
   QSet<QString> tables;
   for (const QString& t : db.tables()) tables.insert(t.toLower());
-  for (const auto& [table, columns] : expectedTables(which)) {
+  for (const auto& [table, columns] : expectedTables(which, uptoVersion)) {
     if (!tables.contains(table.toLower())) {
       missing << QStringLiteral("表 %1").arg(table);
       continue;

@@ -16,10 +16,18 @@ int latestSchemaVersion(Database which);
 int schemaVersion(TDMServer& dm, Database which);
 // Applies every missing step, then repairs and verifies (repairSchema); safe to re-run.
 [[nodiscard]] bool applySchema(TDMServer& dm, Database which, QString* error);
+// Applies only the steps after the recorded version, each in one transaction;
+// what the earlier steps made is neither checked nor made again.
+[[nodiscard]] bool applyMissingSchemaSteps(TDMServer& dm, Database which, QString* error);
+// Empty when both databases are at this program's schema version (or cannot be
+// read at all: that failure is reported where they are used); otherwise the
+// message the client shows when it refuses to run on an older one.
+QString outdatedSchemaMessage(TDMServer& dm);
 // Creates the tables and indexes of every step that are missing; false with the
 // list of what is still missing (a column of an existing table is never guessed).
 [[nodiscard]] bool repairSchema(TDMServer& dm, Database which, QString* error);
-// "表 herb_shop", "列 pat.bodyType": every table and column the system uses that the database lacks.
-QStringList missingSchemaParts(TDMServer& dm, Database which);
+// "表 herb_shop", "列 pat.bodyType": every table and column the system uses that
+// the database lacks; with `uptoVersion`, only those the steps up to that one make.
+QStringList missingSchemaParts(TDMServer& dm, Database which, int uptoVersion = -1);
 
 }  // namespace tcm
