@@ -7,6 +7,10 @@
 //
 // It starts as the client does (an interrupted restore finished, every
 // embedded database locked, an older schema refused: "start fail <message>").
+// With a shared customer, counters K and K^1 of a shop are a pair: before each
+// of their saves into the shared customer's visit both wait for the other, then
+// one writes the herbal side and the other the food side of the same new visit,
+// each with a text only it writes.
 //
 //   chain_counter --data DIR [--remote URL] --shop S --counter K --ops N
 //                 --shared-pat P --base yyyyMMddhhmmss [--go FILE]
@@ -161,22 +165,32 @@ int main(int argc, char** argv) {
     const tcm::DmSave dmSaved = tcm::saveDmClass(dm, shop, pat, dmClass);
     line({QStringLiteral("dm"), ok(dmSaved.ok), pat, dmClass, dmSaved.message});
 
-    // The shop's customer who is served at every counter: each counter saves
-    // into the visit of the same second as the others.
+    // The shop's customer who is served at every counter: the two counters of
+    // a pair save the two sides of one new visit at the same moment, so one
+    // of them meets the row the other has just made.
     if (!sharedPat.isEmpty()) {
+      const int k = counter.toInt();
+      if (!go.isEmpty()) {
+        const QString mark = QStringLiteral("%1.%2.%3.").arg(go, shop);
+        QFile(mark + QStringLiteral("%1.%2").arg(k).arg(i)).open(QIODevice::WriteOnly);
+        const QString partner = mark + QStringLiteral("%1.%2").arg(k ^ 1).arg(i);
+        for (int waited = 0; !QFile::exists(partner) && waited < 60000; ++waited) QThread::usleep(200);
+      }
+      const bool herbSide = k % 2 == 0;
       tcm::VisitPrescription shared;
       shared.shopId = shop;
       shared.patId = sharedPat;
-      shared.mzno = tcm::GetMZNO(base.addSecs(1 + i), shop);
-      shared.side = tcm::PrescriptionSide::Food;
+      shared.mzno = tcm::GetMZNO(base.addSecs(1 + (k / 2) * ops + i), shop);
+      shared.side = herbSide ? tcm::PrescriptionSide::Herb : tcm::PrescriptionSide::Food;
       shared.disease = constitution;
-      shared.displayText = tag + QStringLiteral("共膳") + n;
-      shared.idsText = QStringLiteral("7,%1").arg(i);
-      shared.priceText = QStringLiteral("%1.1").arg(i);
+      shared.displayText = tag + (herbSide ? QStringLiteral("共方") : QStringLiteral("共膳")) + n;
+      shared.idsText = QStringLiteral("%1,7,%2").arg(k).arg(i);
+      shared.priceText = QStringLiteral("%1.%2").arg(i).arg(k);
       shared.today = base.date();
       r = tcm::saveVisitPrescription(dm, shared);
-      line({QStringLiteral("shared"), ok(r == tcm::VisitSaveResult::Saved), sharedPat, shared.mzno, shared.displayText,
-            tcm::visitSaveMessage(r)});
+      line({QStringLiteral("shared"), ok(r == tcm::VisitSaveResult::Saved), sharedPat, shared.mzno,
+            herbSide ? QStringLiteral("herb") : QStringLiteral("food"), shared.displayText, shared.idsText,
+            shared.priceText, tcm::visitSaveMessage(r)});
     }
 
     // The shop's customer list: every customer this counter registered is on

@@ -116,7 +116,7 @@ TEST_P(Counters, EverySaveOfEveryCounterIsThereAsWritten) {
 
   // What the counters reported.
   QHash<QString, int> registered;                 // shop -> customers registered
-  QHash<QString, QSet<QString>> sharedTexts;      // shop|mzno -> food texts reported saved
+  QList<QStringList> sharedSaves;                // shop, then the journal line of a save into the shared visit
   int operations = 0;
   for (const Journal& j : journals) {
     ASSERT_EQ(j.exitCode, 0) << j.errors.toStdString();
@@ -162,7 +162,7 @@ TEST_P(Counters, EverySaveOfEveryCounterIsThereAsWritten) {
       } else if (what == "dm") {
         dmOf[l[2]] = l[3];
       } else if (what == "shared") {
-        sharedTexts[j.shop + '|' + l[3]].insert(l[4]);
+        sharedSaves.append(QStringList{j.shop} + l);
       } else if (what == "list") {
         EXPECT_EQ(l[3], "0") << "own customers missing from the list";
         EXPECT_EQ(l[4], "0") << "customers of another shop listed";
@@ -173,15 +173,23 @@ TEST_P(Counters, EverySaveOfEveryCounterIsThereAsWritten) {
   }
   EXPECT_GE(operations, counters.size() * ops * 7);
 
-  // The visit the counters shared: one row per visit number, holding one of the saves reported for it.
-  for (auto it = sharedTexts.cbegin(); it != sharedTexts.cend(); ++it) {
-    const QString shop = it.key().section('|', 0, 0), mzno = it.key().section('|', 1);
-    const QStringList v = row(*dm, "select count(*) over (),food from pat_med where shopId = ? and patId = ? and MZNO = ?",
+  // The visits two counters shared: one row per visit number, and each side
+  // holds exactly what the one counter that wrote it reported saving.
+  QHash<QString, int> sidesSaved;  // shop|mzno -> sides reported saved
+  for (const QStringList& save : sharedSaves) {
+    const QString shop = save[0], mzno = save[4], side = save[5];
+    const QString columns = side == "herb" ? "Herb,HerbIds,herbPrice" : "food,foodIds,foodPrice";
+    const QStringList v = row(*dm, "select count(*) over ()," + columns + " from pat_med where shopId = ? and patId = ? and MZNO = ?",
                               {shop.toLongLong(), shared[shop].toLongLong(), mzno});
-    ASSERT_EQ(v.size(), 2);
+    ASSERT_EQ(v.size(), 4) << save.join(' ').toStdString();
     EXPECT_EQ(v[0], "1") << mzno.toStdString();
-    EXPECT_TRUE(it.value().contains(v[1])) << v[1].toStdString();
+    EXPECT_EQ(v[1], save[6]) << "lost save: " << save.join(' ').toStdString();
+    EXPECT_EQ(v[2], save[7]) << save.join(' ').toStdString();
+    EXPECT_DOUBLE_EQ(money(v[3]), money(save[8])) << save.join(' ').toStdString();
+    ++sidesSaved[shop + '|' + mzno];
   }
+  EXPECT_EQ(sidesSaved.size(), shops.size() * (perShop / 2) * ops);
+  for (auto it = sidesSaved.cbegin(); it != sidesSaved.cend(); ++it) EXPECT_EQ(it.value(), 2) << it.key().toStdString();
   for (const QString& s : shops) {
     // Every customer registered in the same second keeps a visit of its own under the same number.
     EXPECT_EQ(count(*dm, "select count(*) from pat_med where shopId = ? and MZNO = ?", {s.toLongLong(), GetMZNO(kBase, s)}),
@@ -189,7 +197,7 @@ TEST_P(Counters, EverySaveOfEveryCounterIsThereAsWritten) {
     // Nothing more, nothing less: the customers registered, their visits and the shared customer's visits.
     EXPECT_EQ(count(*dm, "select count(*) from pat where shopId = ?", {s.toLongLong()}), patsBefore[s] + registered[s]);
     EXPECT_EQ(count(*dm, "select count(*) from pat_med where shopId = ?", {s.toLongLong()}),
-              visitsBefore[s] + registered[s] + ops);
+              visitsBefore[s] + registered[s] + (perShop / 2) * ops);
     // Visit numbers keep their form: date, the shop padded to five digits, time.
     QSqlQuery* q = dm->GetDB(Sql("select MZNO from pat_med where shopId = ?", {s.toLongLong()}), true);
     ASSERT_NE(q, nullptr);
