@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <functional>
 
 #include "entry/selected_set.h"
 
@@ -79,6 +80,39 @@ TEST(SelectedSet, PrimaryMarkRules) {
   EXPECT_FALSE(set.items(Category::Tongue)[0].primary);
 }
 
+TEST(SelectedSet, EveryChangeAndOnlyAChangeIsReported) {
+  SelectedSet set;
+  int reports = 0;
+  set.setChangeHandler([&reports] { ++reports; });
+  // Each step and whether it changes the findings or their marks.
+  const struct {
+    const char* what;
+    std::function<void()> step;
+    bool changes;
+  } steps[] = {
+      {"add A", [&] { (void)set.AddSelSym("0", "11111", "A", "3"); }, true},
+      {"add B", [&] { (void)set.AddSelSym("0", "11112", "B", "3"); }, true},
+      {"duplicate A", [&] { (void)set.AddSelSym("5", "11111", "A", "3"); }, false},
+      {"unknown category", [&] { (void)set.AddSelSym("9", "1", "x", "3"); }, false},
+      {"mark A", [&] { (void)set.togglePrimary(Category::Symptom, "11111"); }, true},
+      {"mark a tongue finding", [&] { (void)set.togglePrimary(Category::Tongue, "51111"); }, true},  // unmarks A
+      {"mark a tongue finding again", [&] { (void)set.togglePrimary(Category::Tongue, "51111"); }, false},
+      {"add a disease", [&] { (void)set.AddSelSym("8", "81111", "D", "3"); }, true},
+      {"second disease", [&] { (void)set.AddSelSym("8", "81112", "E", "3"); }, false},
+      {"remove an absent id", [&] { (void)set.Del(Category::Symptom, "99999"); }, false},
+      {"remove from the wrong category", [&] { (void)set.Del(Category::Tongue, "11111"); }, false},
+      {"remove A", [&] { (void)set.Del(Category::Symptom, "11111"); }, true},
+      {"clear", [&] { set.clear(); }, true},
+      {"clear an empty set", [&] { set.clear(); }, false},
+  };
+  for (const auto& s : steps) {
+    const int before = reports;
+    s.step();
+    EXPECT_EQ(reports - before, s.changes ? 1 : 0) << s.what;
+  }
+  EXPECT_TRUE(set.isEmpty());
+}
+
 TEST(SelectedSet, CodeListOrderPaddingAndSplitIds) {
   SelectedSet set;
   ASSERT_EQ(set.AddSelSym("0", "123", "a", "3"), AddResult::Added);
@@ -112,6 +146,14 @@ TEST(DemographicCodes, GenderAgeAndCustomerAge) {
   EXPECT_EQ(genderCode(QStringLiteral("男 ")), "01295");
   EXPECT_EQ(inquiryGender(QStringLiteral("男")), "1");
   EXPECT_EQ(inquiryGender(QString()), "2");
+  const struct {
+    const char* gender;
+    const char* age;
+    bool allowed;
+  } gynecology[] = {{"女", "11", true},  {"女", "10", false}, {"女", "52岁", true}, {"女", "", false},
+                    {"男", "30", false}, {"", "30", false},   {"女 ", "30", false}};
+  for (const auto& g : gynecology)
+    EXPECT_EQ(gynecologyAllowed(QString::fromUtf8(g.gender), QString::fromUtf8(g.age)), g.allowed) << g.gender << g.age;
   EXPECT_EQ(getAgeCode("44"), "01084");
   EXPECT_EQ(getAgeCode("45"), "00990");
   EXPECT_EQ(getAgeCode("59"), "00990");

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QApplication>
 #include <QScrollArea>
@@ -32,8 +34,11 @@ using namespace tcm::ui;
 
 namespace {
 
-class IdentifyPage : public ::testing::Test {
+// The main window on a data folder of `kind`, logged in to shop 1, loaded.
+template <class Base>
+class Screen : public Base {
  protected:
+  explicit Screen(RemoteKind kind) : folder(kind, true) {}
   void SetUp() override {
     TCM_REQUIRE_FOLDER(folder);
     loginState().clear();
@@ -70,11 +75,31 @@ class IdentifyPage : public ::testing::Test {
     return names;
   }
 
-  DataFolder folder{RemoteKind::Sqlite, true};
+  // What the result panel shows: the constitution and the slots' captions.
+  QString panel() {
+    QStringList shown{page->result->lblSyn->text()};
+    for (TPreNameFrame* f : page->result->ArrPreHerName)
+      if (f->isVisibleTo(page)) shown << f->lblName->text();
+    for (TPreNameFrame* f : page->result->ArrPreFoodName)
+      if (f->isVisibleTo(page)) shown << f->lblName->text();
+    return shown.join(QLatin1Char('/'));
+  }
+
+  DataFolder folder;
   RecordingMessages messages;
   std::unique_ptr<TDMServer> dm;
   std::unique_ptr<TMainFrm> main;
   TIdentifyPage* page = nullptr;
+};
+
+class IdentifyPage : public Screen<::testing::Test> {
+ protected:
+  IdentifyPage() : Screen(RemoteKind::Sqlite) {}
+};
+
+class IdentifyPageOn : public Screen<::testing::TestWithParam<RemoteKind>> {
+ protected:
+  IdentifyPageOn() : Screen(GetParam()) {}
 };
 
 }  // namespace
@@ -165,11 +190,9 @@ TEST_F(IdentifyPage, ChipMenuRemovalClearAndStoredForm) {
   EXPECT_EQ(disease, page->result->lblSyn->text());
   EXPECT_EQ(med, QStringLiteral("心悸，乏力，气短"));
   EXPECT_EQ(symIds.split('|').size(), 3);
-  // Removing from the chip menu closes the gap and runs nothing.
-  const QString before = page->result->lblSyn->text();
+  // Removing from the chip menu closes the gap.
   Q_EMIT page->chips(Category::Symptom)[0]->deleteRequested(page->chips(Category::Symptom)[0]);
   EXPECT_EQ(chipNames(Category::Symptom), (QStringList{QStringLiteral("乏力"), QStringLiteral("气短")}));
-  EXPECT_EQ(page->result->lblSyn->text(), before);
   QTest::mouseClick(page->customer->pnlClear, Qt::LeftButton);
   for (Category c : {Category::Symptom, Category::Tongue, Category::Pulse, Category::Disease})
     EXPECT_TRUE(page->chips(c).isEmpty());
@@ -190,6 +213,63 @@ TEST_F(IdentifyPage, GenderAndAgeDriveTheGynaecologyTab) {
   page->customer->edtGender->setCurrentText(QStringLiteral("男"));
   EXPECT_FALSE(page->gynecologyTabShown());
   EXPECT_EQ(page->Gender, "1");
+  // From another tab a change turns to "症状".
+  page->pgSym->setCurrentIndex(1);
+  page->customer->edtAge->setText("30");
+  EXPECT_EQ(page->pgSym->currentIndex(), 0);
+  // In "疾病调理" the disease page stays the only one: a customer's gender and
+  // age change the gender code but do not turn the page away from it.
+  page->pnlMod2Click();
+  ASSERT_EQ(page->pgSym->currentIndex(), 3);
+  page->customer->edtGender->setCurrentText(QStringLiteral("女"));
+  page->customer->edtAge->setText("30");
+  EXPECT_EQ(page->Gender, "2");
+  EXPECT_EQ(page->pgSym->currentIndex(), 3);
+  EXPECT_FALSE(page->pgSym->tabBar()->isVisible());
+  // Back in "体质辨识" the tabs follow the customer again.
+  page->pnlMod1Click();
+  page->customer->edtGender->setCurrentText(QStringLiteral("女"));
+  page->customer->edtAge->setText("30");
+  EXPECT_TRUE(page->gynecologyTabShown());
+  EXPECT_EQ(page->pgSym->currentIndex(), 0);
+}
+
+TEST_F(IdentifyPage, OnlyTheCaptionOfAChipTogglesItsMark) {
+  pick("xj", QStringLiteral("心悸"));
+  pick("fl", QStringLiteral("乏力"));
+  pick("qd", QStringLiteral("气短"));
+  TSelSymFra* chip = page->chips(Category::Symptom)[1];
+  const QString before = panel();
+  // The padding left and right of the caption, and the caption itself.
+  const struct {
+    QWidget* on;
+    QPoint at;
+    bool marked;
+  } clicks[] = {
+      {chip, QPoint(2, chip->height() / 2), false},
+      {chip, QPoint(chip->width() - 3, chip->height() / 2), false},
+      {chip->lblName, chip->lblName->rect().center(), true},
+      {chip, QPoint(2, 2), true},
+      {chip->lblName, chip->lblName->rect().center(), false},
+  };
+  for (const auto& c : clicks) {
+    QTest::mouseClick(c.on, Qt::LeftButton, {}, c.at);
+    EXPECT_EQ(chip->hasPrimaryLook(), c.marked) << c.on->objectName().toStdString() << " " << c.at.x();
+    EXPECT_EQ(page->selected().primaryId(), c.marked ? chip->id : QString()) << c.at.x();
+  }
+  EXPECT_EQ(panel(), before);
+}
+
+TEST_F(IdentifyPage, ClearingWhileThePromptShowsLeavesAnOrdinarySearchBox) {
+  QLineEdit* box = page->searchBoxes[0];
+  ASSERT_EQ(box->width(), 300);
+  QTest::mouseClick(page->customer->pnlClear, Qt::LeftButton);
+  EXPECT_EQ(box->width(), 70);
+  EXPECT_TRUE(box->text().isEmpty());
+  // It looks like every other search box (no grey prompt colour) and searches.
+  EXPECT_EQ(box->styleSheet(), page->searchBoxes[1]->styleSheet());
+  pick("xj", QStringLiteral("心悸"));
+  EXPECT_EQ(chipNames(Category::Symptom), QStringList{QStringLiteral("心悸")});
 }
 
 TEST_F(IdentifyPage, OddSearchTextNeverBreaksTheScreen) {
@@ -241,7 +321,8 @@ TEST_F(IdentifyPage, AnsweringTheFirstInquiryPage) {
   ASSERT_TRUE(cold && tired && female);
   // Before the gender box is filled the customer counts as male: a women's answer is refused.
   QTest::mouseClick(female->lblName, Qt::LeftButton);
-  EXPECT_EQ(messages.messages, QStringList{"性别与症状矛盾，不能添加"});
+  EXPECT_EQ(messages.captioned, QStringList{"提示|性别与症状矛盾，不能添加"});
+  EXPECT_TRUE(messages.messages.isEmpty());
   EXPECT_TRUE(page->chips(Category::Symptom).isEmpty());
   QTest::mouseClick(cold->lblName, Qt::LeftButton);
   QTest::mouseClick(tired->lblName, Qt::LeftButton);
@@ -257,13 +338,99 @@ TEST_F(IdentifyPage, AnsweringTheFirstInquiryPage) {
   TSelSymFra* chip = page->chips(Category::Symptom).last();
   Q_EMIT chip->deleteRequested(chip);
   EXPECT_FALSE(cold->isSelected());
-  // A wheel turn outside the page's own area scrolls the active inquiry page.
-  const int before = inquiry->cbSelSym->verticalScrollBar()->value();
-  QWheelEvent wheel(QPointF(5, 5), page->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
-                    Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(page, &wheel);
-  EXPECT_GT(inquiry->cbSelSym->verticalScrollBar()->value(), before);
+  // A wheel turn over the screen or over the answers scrolls the active inquiry page by one step.
+  QScrollBar* bar = inquiry->cbSelSym->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 4 * bar->singleStep());
+  for (QWidget* over : {static_cast<QWidget*>(page), inquiry->cbSelSym->viewport()}) {
+    const int before = bar->value();
+    QWheelEvent wheel(QPointF(5, 5), over->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(over, &wheel);
+    EXPECT_EQ(bar->value(), before + bar->singleStep()) << over->objectName().toStdString();
+  }
 }
+
+TEST_P(IdentifyPageOn, TheResultAlwaysAnswersTheFindingsOnScreen) {
+  TSymOptionFrm* inquiry = page->SymptomOptionFrm;
+  ASSERT_NE(inquiry, nullptr);
+  const auto answer = [inquiry](const QString& caption) -> TSelSymFra* {
+    for (int tries = 0; tries < 100; ++tries) {  // the page loads from its own timer
+      for (TSelSymFra* b : inquiry->ArrSelSym)
+        if (b->isVisibleTo(inquiry) && b->caption() == caption) return b;
+      QTest::qWait(20);
+    }
+    return nullptr;
+  };
+  const auto chip = [this](const QString& caption) -> TSelSymFra* {
+    for (Category c : {Category::Symptom, Category::Tongue, Category::Pulse, Category::Disease})
+      for (TSelSymFra* f : page->chips(c))
+        if (f->caption() == caption) return f;
+    return nullptr;
+  };
+  // The chip's own menu item "删除", as the clerk picks it.
+  const auto deleteChip = [&chip](const QString& caption) {
+    TSelSymFra* f = chip(caption);
+    ASSERT_NE(f, nullptr) << caption.toStdString();
+    auto* menu = f->findChild<QMenu*>();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().first()->text(), QStringLiteral("删除"));
+    menu->actions().first()->trigger();
+  };
+  TSelSymFra* cold = answer(QStringLiteral("怕冷"));
+  ASSERT_NE(cold, nullptr);
+  pick("xj", QStringLiteral("心悸"));
+  pick("fl", QStringLiteral("乏力"));
+  pick("qd", QStringLiteral("气短"));
+  pick(QStringLiteral("舌淡"), QStringLiteral("舌淡"));
+  ASSERT_EQ(page->result->lblSyn->text(), QStringLiteral("心气虚"));
+
+  QString hinted;
+  const struct {
+    const char* what;
+    std::function<void()> change;
+  } changes[] = {
+      {"chip menu: 心悸", [&] { deleteChip(QStringLiteral("心悸")); }},
+      {"answer 怕冷", [&] { QTest::mouseClick(cold->lblName, Qt::LeftButton); }},
+      {"first hint",
+       [&] {
+         ASSERT_TRUE(page->ArrLblSym[0]->isVisibleTo(page));
+         hinted = page->ArrLblSym[0]->text();
+         QTest::mouseClick(page->ArrLblSym[0], Qt::LeftButton);
+       }},
+      {"caption of 乏力", [&] { QTest::mouseClick(chip(QStringLiteral("乏力"))->lblName, Qt::LeftButton); }},
+      {"chip menu: 乏力 (marked)", [&] { deleteChip(QStringLiteral("乏力")); }},
+      {"answer 怕冷 again", [&] { QTest::mouseClick(cold->lblName, Qt::LeftButton); }},
+      {"chip menu: 舌淡", [&] { deleteChip(QStringLiteral("舌淡")); }},
+      {"chip menu: the hint's symptom", [&] { deleteChip(hinted); }},
+  };
+  for (const auto& c : changes) {
+    const QString findings = page->selected().findingListText();  // with the marks
+    c.change();
+    ASSERT_NE(page->selected().findingListText().toStdString(), findings.toStdString()) << c.what;
+    // The panel shows what a run on the findings now on screen gives.
+    const QString shown = panel();
+    page->Ai(page->selected().primaryId());
+    EXPECT_EQ(shown, panel()) << c.what << ": " << page->selected().shownText().toStdString();
+    QString disease, med, symIds;
+    page->GetMed(&disease, &med, &symIds);
+    EXPECT_EQ(disease, page->result->lblSyn->text()) << c.what;
+  }
+  // One finding is too few for a run: nothing is shown and nothing can be saved as a result.
+  ASSERT_EQ(page->selected().GetCodeList().size(), 1) << page->selected().shownText().toStdString();
+  EXPECT_EQ(panel(), QString());
+  EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(",").toStdString();
+
+  // The next customer starts without the hints of this one.
+  QTest::mouseClick(cold->lblName, Qt::LeftButton);
+  ASSERT_TRUE(page->lblHintTitle->isVisibleTo(page));
+  QTest::mouseClick(page->customer->pnlClear, Qt::LeftButton);
+  EXPECT_FALSE(page->lblHintTitle->isVisibleTo(page));
+  for (TPanel* hint : page->ArrLblSym) EXPECT_FALSE(hint->isVisibleTo(page));
+  EXPECT_EQ(panel(), QString());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothDatabases, IdentifyPageOn, ::testing::Values(RemoteKind::Sqlite, RemoteKind::Postgres),
+                         remoteKindName);
 
 TEST_F(IdentifyPage, PickingACustomerKeepsTheFindingsAndMakesAVisitNumber) {
   pick("xj", QStringLiteral("心悸"));

@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "entry/sel_sym_fra.h"
 #include "entry/sym_option_frm.h"
@@ -39,14 +40,17 @@ class FakeHost : public SymOptionHost {
     calls << "full?" + classId;
     return fullCategories.contains(classId);
   }
-  void addFinding(const QString& classId, const QString& id, const QString& name, const QString& gender) override {
+  // Like the screen's set: a duplicate (or an id in `refused`) changes nothing.
+  bool addFinding(const QString& classId, const QString& id, const QString& name, const QString& gender) override {
     calls << QStringList{"add", classId, id, name, gender}.join(QLatin1Char(':'));
+    if (selected.contains(id) || refused.contains(id)) return false;
     selected.insert(id);
     if (onAdd) onAdd(classId, id);
+    return true;
   }
-  void removeFinding(const QString& classId, const QString& id) override {
+  bool removeFinding(const QString& classId, const QString& id) override {
     calls << "remove:" + classId + ":" + id;
-    selected.remove(id);
+    return selected.remove(id);
   }
   void showHints(const QList<HintRow>& hints) override {
     QStringList names;
@@ -69,6 +73,7 @@ class FakeHost : public SymOptionHost {
   QString gender = QStringLiteral("1");
   QString primary;
   QSet<QString> selected;
+  QSet<QString> refused;
   QSet<QString> fullCategories;
   QStringList calls;
   std::function<void(const QString&, const QString&)> onAdd;
@@ -220,22 +225,24 @@ TEST_F(InquiryWindow, MaleCustomerCannotChooseAFemaleAnswer) {
   auto frm = docked();
   host->calls.clear();
   click(frm->answerById("102"));
-  EXPECT_EQ(messages.messages, QStringList{QStringLiteral("性别与症状矛盾，不能添加")});
+  // The refusal is shown in the plain box, not in the main window's.
+  EXPECT_EQ(messages.captioned, QStringList{QStringLiteral("提示|性别与症状矛盾，不能添加")});
+  EXPECT_TRUE(messages.messages.isEmpty());
   EXPECT_EQ(host->calls, QStringList{"clearHints"});
   EXPECT_FALSE(frm->answerById("102")->isSelected());
 
-  // The same answer for a woman is added and runs the identification.
+  // The same answer for a woman is added; the changed set is identified by the screen.
   host->gender = "2";
   host->primary = "777";
   host->calls.clear();
   click(frm->answerById("102"));
-  EXPECT_EQ(host->calls, (QStringList{"clearHints", "full?0", QStringLiteral("add:0:102:月经不调:2"), "run:777"}));
+  EXPECT_EQ(host->calls, (QStringList{"clearHints", "full?0", QStringLiteral("add:0:102:月经不调:2")}));
   EXPECT_TRUE(frm->answerById("102")->isSelected());
-  EXPECT_EQ(messages.messages.size(), 1);
+  EXPECT_EQ(messages.captioned.size(), 1);
 
   // And a man's answer is refused to her.
   click(frm->answerById("107"));
-  EXPECT_EQ(messages.messages.size(), 2);
+  EXPECT_EQ(messages.captioned.size(), 2);
   EXPECT_FALSE(host->selected.contains("107"));
 }
 
@@ -248,25 +255,36 @@ TEST_F(InquiryWindow, EitherGenderAnswerIsAcceptedForBothAndEmptyGenderForNone) 
     host->calls.clear();
     click(frm->answerById("101"));
     EXPECT_EQ(host->filtered("add:"), QStringList{QStringLiteral("add:0:101:怕冷:3")}) << g.toStdString();
-    EXPECT_EQ(host->filtered("run:").size(), 1);
   }
   host->calls.clear();
   click(frm->answerById("106"));
-  EXPECT_EQ(messages.messages, QStringList{QStringLiteral("性别与症状矛盾，不能添加")});
+  EXPECT_EQ(messages.captioned, QStringList{QStringLiteral("提示|性别与症状矛盾，不能添加")});
   EXPECT_TRUE(host->filtered("add:").isEmpty());
   EXPECT_TRUE(host->filtered("run:").isEmpty());
 }
 
-TEST_F(InquiryWindow, ClickingASelectedAnswerRemovesItAndRunsAgain) {
+TEST_F(InquiryWindow, AnswersChangingTheSetLeaveTheRunToTheScreenOthersRun) {
   auto frm = docked();
-  host->calls.clear();
-  click(frm->answerById("105"));
-  EXPECT_EQ(host->calls, (QStringList{"clearHints", "full?5", QStringLiteral("add:5:105:舌红:3"), "run:"}));
-  EXPECT_TRUE(frm->answerById("105")->isSelected());
-  host->calls.clear();
-  click(frm->answerById("105"));
-  EXPECT_EQ(host->calls, (QStringList{"clearHints", "remove:5:105", "run:"}));
-  EXPECT_FALSE(frm->answerById("105")->isSelected());
+  host->primary = "101";
+  // Each click: what the window asks of the screen. An add or a removal that
+  // changes the set has been identified by the screen; the window runs only
+  // when the set stayed as it was.
+  host->refused = {"104"};
+  const struct {
+    const char* id;
+    QStringList calls;
+    bool selectedAfter;
+  } clicks[] = {
+      {"105", {"clearHints", "full?5", QStringLiteral("add:5:105:舌红:3")}, true},
+      {"105", {"clearHints", "remove:5:105"}, false},
+      {"104", {"clearHints", "full?0", QStringLiteral("add:0:104:手足心热:3"), "run:101"}, true},
+  };
+  for (const auto& c : clicks) {
+    host->calls.clear();
+    click(frm->answerById(c.id));
+    EXPECT_EQ(host->calls, c.calls) << c.id;
+    EXPECT_EQ(frm->answerById(c.id)->isSelected(), c.selectedAfter) << c.id;
+  }
   EXPECT_FALSE(host->selected.contains("105"));
 }
 
@@ -330,7 +348,7 @@ TEST_F(InquiryWindow, FullCategoryStopsWithoutARun) {
   // Another category still takes its answers.
   click(frm->answerById("105"));
   EXPECT_TRUE(frm->answerById("105")->isSelected());
-  EXPECT_EQ(host->filtered("run:").size(), 1);
+  EXPECT_EQ(host->filtered("add:"), QStringList{QStringLiteral("add:5:105:舌红:3")});
 }
 
 TEST_F(InquiryWindow, DiseaseAnswersSkipTheCapacityTestAndShowSelected) {
@@ -340,16 +358,19 @@ TEST_F(InquiryWindow, DiseaseAnswersSkipTheCapacityTestAndShowSelected) {
   host->primary = "801";
   host->calls.clear();
   click(frm->answerById("801"));
-  EXPECT_EQ(host->calls, (QStringList{"clearHints", QStringLiteral("add:8:801:高血压:3"), "run:801"}));
+  EXPECT_EQ(host->calls, (QStringList{"clearHints", QStringLiteral("add:8:801:高血压:3")}));
   EXPECT_TRUE(frm->answerById("801")->isSelected());
-  // A second disease: the set refuses it itself, the button still shows selected.
+  // A second disease: the set refuses it itself, the button still shows
+  // selected, and the unchanged set runs as it is.
+  host->refused = {"802"};
   host->calls.clear();
   click(frm->answerById("802"));
   EXPECT_EQ(host->filtered("full?"), QStringList{});
+  EXPECT_EQ(host->filtered("run:"), QStringList{"run:801"});
   EXPECT_TRUE(frm->answerById("802")->isSelected());
   host->calls.clear();
   click(frm->answerById("801"));
-  EXPECT_EQ(host->calls, (QStringList{"clearHints", "remove:8:801", "run:801"}));
+  EXPECT_EQ(host->calls, (QStringList{"clearHints", "remove:8:801"}));
   EXPECT_FALSE(frm->answerById("801")->isSelected());
 }
 
@@ -446,7 +467,7 @@ TEST_F(InquiryWindow, AddingADiseaseThatReloadsTheWindowLeavesTheNewPageAlone) {
   click(dis.answerById("801"));
   ASSERT_NE(dis.answerById("201"), nullptr);
   for (TSelSymFra* b : dis.ArrSelSym) EXPECT_FALSE(b->isSelected());
-  EXPECT_EQ(host->filtered("run:").size(), 1);
+  EXPECT_EQ(host->filtered("add:").size(), 1);
 }
 
 TEST_F(InquiryWindow, DockedWindowHasNoFrameAndNoTitleStrip) {
@@ -498,6 +519,25 @@ TEST_F(InquiryWindow, ScrollStepsOfFifteenPixels) {
   frm->scrollStep(false);
   frm->scrollStep(false);
   EXPECT_EQ(sb->value(), 0);
+
+  // Wheel turns over the answer area (a turn over an answer reaches it from the
+  // answer) and over its scroll bar: one step per notch, finer turns adding up
+  // to a notch.
+  QWidget* area = frm->cbSelSym->viewport();
+  const struct {
+    QWidget* over;
+    int delta;
+    int value;
+  } turns[] = {
+      {area, -120, 15}, {sb, -120, 30}, {area, -60, 30}, {area, -60, 45}, {area, 240, 15}, {sb, 120, 0},
+  };
+  for (const auto& t : turns) {
+    const QPointF at(2, 2);
+    QWheelEvent wheel(at, t.over->mapToGlobal(at), QPoint(), QPoint(0, t.delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(t.over, &wheel);
+    EXPECT_EQ(sb->value(), t.value) << t.over->objectName().toStdString() << " " << t.delta;
+  }
   // The content reaches below the last button.
   const QRect last = frm->answerById("719")->geometry();
   EXPECT_GE(frm->pnlOptions->height(), last.bottom() + 11);

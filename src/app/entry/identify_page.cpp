@@ -74,6 +74,9 @@ TIdentifyPage::TIdentifyPage(TDMServer& dm, Messages& messages, const AliasList&
   resultScroll->viewport()->setAutoFillBackground(false);
   columns->addWidget(resultScroll, 22);
   buildSearchPopup();
+  // Whatever changes the findings (a pick, an answer, a hint, the chip menu, a
+  // mark, clearing), the result shown is the one they give now.
+  set_.setChangeHandler([this] { findingsChanged(); });
 
   connect(result, &TResultPanel::classicPrescriptionClicked, this, [this](TPreNameFrame* slot) {
     Q_EMIT classicPrescriptionRequested(result->lblSyn->text(), slot->preId(), slot->lblName->text());
@@ -286,6 +289,14 @@ void TIdentifyPage::relayoutRow(Category c) {
   rows[i]->layoutChips(chipWidgets_[i], box->isVisible() || box == EdtTmp ? box : nullptr);
 }
 
+void TIdentifyPage::findingsChanged() {
+  if (set_.isEmpty()) {
+    result->ClearResult();
+    return;
+  }
+  Ai(set_.primaryId());
+}
+
 bool TIdentifyPage::categoryFull(const QString& classId) {
   const QString message = set_.fullMessage(classId);
   if (message.isEmpty()) return false;
@@ -293,16 +304,16 @@ bool TIdentifyPage::categoryFull(const QString& classId) {
   return true;
 }
 
-void TIdentifyPage::AddSelSym(const QString& classId, const QString& id, const QString& name, const QString& gender,
+bool TIdentifyPage::AddSelSym(const QString& classId, const QString& id, const QString& name, const QString& gender,
                               const QString& ids) {
   Category c;
-  if (!categoryOf(classId, &c)) return;
-  if (categoryFull(classId)) return;
+  if (!categoryOf(classId, &c)) return false;
+  if (categoryFull(classId)) return false;
   if (EdtTmp) {
     EdtTmp->clear();
     if (EdtTmp->width() != kBoxWidth) EdtTmp->setFixedWidth(kBoxWidth);
   }
-  if (set_.AddSelSym(classId, id, name, gender, ids) != AddResult::Added) return;
+  if (set_.AddSelSym(classId, id, name, gender, ids) != AddResult::Added) return false;
   const ChosenFinding& f = set_.items(c).last();
   const size_t i = static_cast<size_t>(c);
   auto* chip = new TSelSymFra(rows[i]);
@@ -314,8 +325,8 @@ void TIdentifyPage::AddSelSym(const QString& classId, const QString& id, const Q
   chip->setCaption(name);
   chip->setPrimaryLook(f.primary);
   chip->enableDeleteMenu();
+  // Only the caption toggles the mark; the chip's padding does nothing.
   connect(chip, &TSelSymFra::captionClicked, this, &TIdentifyPage::chipCaptionClicked);
-  connect(chip, &TSelSymFra::panelClicked, this, &TIdentifyPage::chipCaptionClicked);
   connect(chip, &TSelSymFra::deleteRequested, this, &TIdentifyPage::chipDeleteRequested);
   if (c == Category::Disease) {
     chip->setAddIconVisible(true);
@@ -324,11 +335,12 @@ void TIdentifyPage::AddSelSym(const QString& classId, const QString& id, const Q
   chipWidgets_[i] << chip;
   relayoutRow(c);
   if (c == Category::Disease) SelectOption(id);
+  return true;
 }
 
-void TIdentifyPage::Del(Category c, const QString& id) {
+bool TIdentifyPage::Del(Category c, const QString& id) {
   const size_t i = static_cast<size_t>(c);
-  if (!set_.Del(c, id)) return;
+  if (!set_.Del(c, id)) return false;
   for (qsizetype k = 0; k < chipWidgets_[i].size(); ++k) {
     if (chipWidgets_[i][k]->id == id) {
       chipWidgets_[i].takeAt(k)->deleteLater();
@@ -336,17 +348,18 @@ void TIdentifyPage::Del(Category c, const QString& id) {
     }
   }
   relayoutRow(c);
+  return true;
 }
 
-void TIdentifyPage::addFinding(const QString& classId, const QString& id, const QString& name, const QString& gender) {
+bool TIdentifyPage::addFinding(const QString& classId, const QString& id, const QString& name, const QString& gender) {
   Category c;
   if (categoryOf(classId, &c)) EdtTmp = searchBoxes[static_cast<size_t>(c)];
-  AddSelSym(classId, id, name, gender);
+  return AddSelSym(classId, id, name, gender);
 }
 
-void TIdentifyPage::removeFinding(const QString& classId, const QString& id) {
+bool TIdentifyPage::removeFinding(const QString& classId, const QString& id) {
   Category c;
-  if (categoryOf(classId, &c)) Del(c, id);
+  return categoryOf(classId, &c) && Del(c, id);
 }
 
 void TIdentifyPage::chipDeleteRequested(TSelSymFra* chip) {
@@ -360,18 +373,20 @@ void TIdentifyPage::chipDeleteRequested(TSelSymFra* chip) {
 void TIdentifyPage::chipCaptionClicked(TSelSymFra* chip) {
   Category c;
   if (!categoryOf(chip->classId, &c) || (c != Category::Symptom && c != Category::Disease)) return;
-  result->ClearResult();
-  const QString primary = set_.togglePrimary(c, chip->id);
+  // The toggled mark is a change of the set: it clears the panel and runs with
+  // the primary finding the marks now give.
+  (void)set_.togglePrimary(c, chip->id);
   for (Category k : {Category::Symptom, Category::Disease}) {
     const auto& items = set_.items(k);
     const auto& widgets = chipWidgets_[static_cast<size_t>(k)];
     for (qsizetype n = 0; n < items.size() && n < widgets.size(); ++n) widgets[n]->setPrimaryLook(items[n].primary);
   }
-  Ai(primary);
 }
 
 void TIdentifyPage::ClearSym() {
   result->pnlViewMore->hide();
+  // The hints came from the previous customer's answers.
+  ClearHintSym();
   set_.clear();
   for (auto& list : chipWidgets_) {
     qDeleteAll(list);
@@ -381,8 +396,7 @@ void TIdentifyPage::ClearSym() {
   customer->clear();
   result->ClearResult();
   for (size_t i = 0; i < rows.size(); ++i) searchBoxes[i]->setVisible(i == 0);
-  searchBoxes[0]->clear();
-  searchBoxes[0]->setFixedWidth(kBoxWidth);
+  leavePrompt();
   for (size_t i = 0; i < rows.size(); ++i) relayoutRow(static_cast<Category>(i));
 }
 
@@ -422,11 +436,16 @@ void TIdentifyPage::edtSearchClick() {
   QLineEdit* prompt = searchBoxes[0];
   if (prompt->width() != kPromptWidth) return;
   // The first click on the prompt box shrinks it and clears the prompt.
-  prompt->setFixedWidth(kBoxWidth);
-  prompt->clear();
-  prompt->setStyleSheet(kSearchBoxStyle);
+  leavePrompt();
   EdtTmp = prompt;
   relayoutRow(Category::Symptom);
+}
+
+void TIdentifyPage::leavePrompt() {
+  QLineEdit* box = searchBoxes[0];
+  box->setFixedWidth(kBoxWidth);
+  box->clear();
+  box->setStyleSheet(kSearchBoxStyle);
 }
 
 // ---------------------------------------------------------------- search
@@ -489,7 +508,7 @@ void TIdentifyPage::LstSymDblClick() {
   const QString name = item->text();
   if (set_.GetMutexSym(mutex)) return;
   if (categoryFull(classId)) return;
-  AddSelSym(classId, id, name, QString());
+  const bool added = AddSelSym(classId, id, name, QString());
   LstSym->clear();
   search_.reset();
   pnlSearch->hide();
@@ -497,7 +516,10 @@ void TIdentifyPage::LstSymDblClick() {
     EdtTmp->clear();
     EdtTmp->setFocus();
   }
-  Ai(QString());
+  // A pick runs without a chief complaint, whatever mark a chip carries. An
+  // added finding has run already with the marks' primary finding, which is
+  // the same run while no chip is marked.
+  if (!added || !set_.primaryId().isEmpty()) Ai(QString());
 }
 
 void TIdentifyPage::edtGenderOrAgeChange() {
@@ -506,9 +528,13 @@ void TIdentifyPage::edtGenderOrAgeChange() {
 }
 
 void TIdentifyPage::SetGynecology() {
-  const bool shown = leadingNumber(customer->edtAge->text()) >= 11 && customer->edtGender->currentText() == QStringLiteral("女");
-  if (mode_ == 1) pgSym->setTabVisible(2, shown);
-  if (mode_ == 1) pgSym->setCurrentIndex(0);
+  // In "疾病调理" the tab strip is gone and only the disease page is reachable:
+  // turning to "症状" there would leave the clerk on a page of the other mode
+  // with no way back but a mode click, which clears the customer. The tabs
+  // follow the customer again when "体质辨识" is chosen (it calls this anew).
+  if (mode_ != 1) return;
+  pgSym->setTabVisible(2, gynecologyAllowed(customer->edtGender->currentText(), customer->edtAge->text()));
+  pgSym->setCurrentIndex(0);
 }
 
 bool TIdentifyPage::gynecologyTabShown() const { return pgSym->isTabVisible(2); }
@@ -586,7 +612,7 @@ TSymOptionFrm* TIdentifyPage::activeInquiry() const {
 }
 
 void TIdentifyPage::wheelEvent(QWheelEvent* e) {
-  if (TSymOptionFrm* w = activeInquiry()) w->scrollStep(e->angleDelta().y() < 0);
+  if (TSymOptionFrm* w = activeInquiry()) w->wheelTurn(e->angleDelta().y());
   e->accept();
 }
 

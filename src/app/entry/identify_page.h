@@ -76,9 +76,10 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   QList<TSelSymFra*> chips(Category c) const;
   // The identification run.
   void Ai(const QString& primaryId);
-  void AddSelSym(const QString& classId, const QString& id, const QString& name, const QString& gender,
+  // Both true when the set changed (the identification has then run again).
+  bool AddSelSym(const QString& classId, const QString& id, const QString& name, const QString& gender,
                  const QString& ids = {});
-  void Del(Category c, const QString& id);
+  bool Del(Category c, const QString& id);
   void ClearSym();
   // Stored form of the set for a visit record.
   void GetMed(QString* Disease, QString* Med, QString* SymIds) const;
@@ -107,8 +108,8 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   QString inquiryGenderCode() const override { return Gender; }
   bool hasMutexConflict(const QString& mutex) const override { return set_.GetMutexSym(mutex); }
   bool categoryFull(const QString& classId) override;
-  void addFinding(const QString& classId, const QString& id, const QString& name, const QString& gender) override;
-  void removeFinding(const QString& classId, const QString& id) override;
+  bool addFinding(const QString& classId, const QString& id, const QString& name, const QString& gender) override;
+  bool removeFinding(const QString& classId, const QString& id) override;
   void showHints(const QList<HintRow>& hints) override { SetHintSym(hints); }
   void clearHints() override { ClearHintSym(); }
   QString derivedPrimaryId() const override { return set_.primaryId(); }
@@ -136,6 +137,10 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   QWidget* buildEntryColumn();
   void buildSearchPopup();
   void relayoutRow(Category c);
+  // The set changed: run the identification on it, or show no result when it is empty.
+  void findingsChanged();
+  // The symptom box as an ordinary empty search box (70 px, regular colour).
+  void leavePrompt();
   void styleModeCaptions();
   void placeSearchPopup(QLineEdit* box);
   void closeSearchPopup();

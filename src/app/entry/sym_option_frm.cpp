@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "entry/sel_sym_fra.h"
@@ -28,6 +29,7 @@ constexpr int kHeadingHeight = 26;
 
 const QString kLoadingCaption = QStringLiteral("  正在读取【问诊】数据");
 const QString kGenderConflict = QStringLiteral("性别与症状矛盾，不能添加");
+const QString kNoticeCaption = QStringLiteral("提示");
 const QString kDiseaseCaption = QStringLiteral("选择症状");
 
 bool isCountedCategory(const QString& classId) {
@@ -73,6 +75,7 @@ TSymOptionFrm::TSymOptionFrm(SymOptionHost& host, QWidget* parent, Mode mode) : 
   vp.setColor(QPalette::Window, Qt::white);
   cbSelSym->viewport()->setPalette(vp);
   cbSelSym->viewport()->installEventFilter(this);
+  cbSelSym->verticalScrollBar()->installEventFilter(this);
 
   pnlOptions = new QWidget;
   pnlOptions->setObjectName(QStringLiteral("pnlOptions"));
@@ -116,6 +119,13 @@ void TSymOptionFrm::paintEvent(QPaintEvent* e) {
 }
 
 bool TSymOptionFrm::eventFilter(QObject* watched, QEvent* event) {
+  // A wheel turn over the answers or their scroll bar moves them by one step,
+  // not by the platform's three lines.
+  if ((watched == cbSelSym->viewport() || watched == cbSelSym->verticalScrollBar()) &&
+      event->type() == QEvent::Wheel) {
+    wheelTurn(static_cast<QWheelEvent*>(event)->angleDelta().y());
+    return true;
+  }
   // The answers flow with the width of the area: lay them out again when it changes.
   if (watched == cbSelSym->viewport() && event->type() == QEvent::Resize && !ArrSelSym.isEmpty() &&
       cbSelSym->viewport()->width() != laidOutWidth_) {
@@ -243,6 +253,7 @@ void TSymOptionFrm::SetSelSym(TSelSymFra* SelSymFra, const QString& id, int Left
 }
 
 void TSymOptionFrm::AddSelSym(TSelSymFra* Obj) {
+  bool changed = false;
   if (Obj) {
     host_.clearHints();
     const QString id = Obj->id;
@@ -252,7 +263,8 @@ void TSymOptionFrm::AddSelSym(TSelSymFra* Obj) {
     if (host_.hasMutexConflict(mutex)) return;
     const QString customer = host_.inquiryGenderCode();
     if (!answerGenderAllowed(gender, customer)) {
-      host_.messageSink().showMessage(kGenderConflict);
+      // The refusal comes in the platform's plain box, not in the main window's.
+      host_.messageSink().showCaptioned(kNoticeCaption, kGenderConflict);
       return;
     }
     if (Obj->childTag == QLatin1String("1")) {
@@ -268,19 +280,21 @@ void TSymOptionFrm::AddSelSym(TSelSymFra* Obj) {
     if (isCountedCategory(classId) || classId == QLatin1String("8")) {
       if (Obj->isSelected()) {
         Obj->setSelected(false);
-        host_.removeFinding(classId, id);
+        changed = host_.removeFinding(classId, id);
       } else {
         // A disease has no capacity test of its own here: the add shows "疾病只能选择1个".
         if (isCountedCategory(classId) && host_.categoryFull(classId)) return;
         const int generation = pageGeneration_;
-        host_.addFinding(classId, id, name, gender);
+        changed = host_.addFinding(classId, id, name, gender);
         // Adding a disease may reload this very window (the disease questions); the
         // button then belongs to the new page and keeps its fresh look.
         if (generation == pageGeneration_) Obj->setSelected(true);
       }
     }
   }
-  host_.runIdentification(host_.derivedPrimaryId());
+  // A changed set has been identified again by the screen itself; a refused add
+  // or a click beside the answers runs on what is selected.
+  if (!changed) host_.runIdentification(host_.derivedPrimaryId());
 }
 
 void TSymOptionFrm::clearSelection() {
@@ -295,6 +309,14 @@ void TSymOptionFrm::unselectAnswer(const QString& id) {
 void TSymOptionFrm::scrollStep(bool down) {
   QScrollBar* sb = cbSelSym->verticalScrollBar();
   sb->setValue(sb->value() + (down ? sb->singleStep() : -sb->singleStep()));
+}
+
+void TSymOptionFrm::wheelTurn(int angleDelta) {
+  // One notch of a wheel is 120; finer wheels and touchpads add up to a notch.
+  constexpr int kNotch = 120;
+  wheelRest_ += angleDelta;
+  for (; wheelRest_ >= kNotch; wheelRest_ -= kNotch) scrollStep(false);
+  for (; wheelRest_ <= -kNotch; wheelRest_ += kNotch) scrollStep(true);
 }
 
 TSelSymFra* TSymOptionFrm::answerById(const QString& id) const {

@@ -74,6 +74,9 @@ class TSymOptionFrm : public QWidget {
   void unselectAnswer(const QString& id);
   // One scroll step (15 px) of the answer area, down or up.
   void scrollStep(bool down);
+  // A wheel turn of `angleDelta` (QWheelEvent::angleDelta): one step per notch,
+  // down for a turn towards the user.
+  void wheelTurn(int angleDelta);
 
   // The answer button showing finding `id` (the first one), or null.
   TSelSymFra* answerById(const QString& id) const;
@@ -106,6 +109,7 @@ class TSymOptionFrm : public QWidget {
   InquiryLayout layout_;
   int laidOutWidth_ = -1;
   int pageGeneration_ = 0;  // counts page loads
+  int wheelRest_ = 0;       // wheel turn not yet a whole notch
 };
 
 }  // namespace tcm::ui

@@ -25,9 +25,11 @@ class SymOptionHost {
   virtual bool hasMutexConflict(const QString& mutex) const = 0;
   // True (after showing the category's message) when the category is full.
   virtual bool categoryFull(const QString& classId) = 0;
-  // Adds a finding to its category (the category's search box becomes current).
-  virtual void addFinding(const QString& classId, const QString& id, const QString& name, const QString& gender) = 0;
-  virtual void removeFinding(const QString& classId, const QString& id) = 0;
+  // Adds a finding to its category (the category's search box becomes current),
+  // or removes one. True when the selected set changed: the screen then has run
+  // the identification on the new set already.
+  virtual bool addFinding(const QString& classId, const QString& id, const QString& name, const QString& gender) = 0;
+  virtual bool removeFinding(const QString& classId, const QString& id) = 0;
   virtual void showHints(const QList<HintRow>& hints) = 0;
   virtual void clearHints() = 0;
   // The disease when marked, else the first marked symptom, else empty.

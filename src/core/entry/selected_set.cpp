@@ -26,6 +26,16 @@ bool categoryOf(const QString& classId, Category* category) {
   return false;
 }
 
+bool SelectedSet::isEmpty() const {
+  for (const auto& list : items_)
+    if (!list.isEmpty()) return false;
+  return true;
+}
+
+void SelectedSet::notifyChanged() const {
+  if (changed_) changed_();
+}
+
 bool SelectedSet::isFull(Category c) const {
   return items(c).size() >= categories()[static_cast<size_t>(c)].capacity;
 }
@@ -71,6 +81,7 @@ AddResult SelectedSet::AddSelSym(const QString& classId, const QString& id, cons
   f.primary = c == Category::Disease;
   f.serial = ++serial_;
   items_[static_cast<size_t>(c)].append(f);
+  notifyChanged();
   return AddResult::Added;
 }
 
@@ -79,6 +90,7 @@ bool SelectedSet::Del(Category c, const QString& id) {
   for (qsizetype i = 0; i < list.size(); ++i) {
     if (list[i].id == id) {
       list.removeAt(i);
+      notifyChanged();
       return true;
     }
   }
@@ -86,24 +98,32 @@ bool SelectedSet::Del(Category c, const QString& id) {
 }
 
 void SelectedSet::clear() {
+  if (isEmpty()) return;
   for (auto& list : items_) list.clear();
+  notifyChanged();
 }
 
 QString SelectedSet::togglePrimary(Category c, const QString& id) {
   QString primary;
+  bool changed = false;
   if (c == Category::Symptom || c == Category::Disease) {
     auto& list = items_[static_cast<size_t>(c)];
     for (ChosenFinding& f : list) {
       if (f.id != id) continue;
       f.primary = !f.primary;
+      changed = true;
       if (f.primary) primary = f.id;
       break;
     }
   }
   for (Category other : {Category::Symptom, Category::Disease}) {
-    for (ChosenFinding& f : items_[static_cast<size_t>(other)])
-      if (!(other == c && f.id == id)) f.primary = false;
+    for (ChosenFinding& f : items_[static_cast<size_t>(other)]) {
+      if (other == c && f.id == id) continue;
+      changed = changed || f.primary;
+      f.primary = false;
+    }
   }
+  if (changed) notifyChanged();
   return primary.isEmpty() ? primaryId() : primary;
 }
 
@@ -156,6 +176,10 @@ QString SelectedSet::shownText() const {
 
 QString inquiryGender(const QString& genderBox) {
   return genderBox == QStringLiteral("男") ? QStringLiteral("1") : QStringLiteral("2");
+}
+
+bool gynecologyAllowed(const QString& genderBox, const QString& ageBox) {
+  return genderBox == QStringLiteral("女") && leadingNumber(ageBox) >= 11;
 }
 
 QString CalaAge(const QString& age, const QDate& wrdate, const QDate& today) {

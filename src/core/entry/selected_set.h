@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 
 #include "engine/identification.h"
 
@@ -40,7 +41,14 @@ enum class AddResult { Added, Full, Duplicate, UnknownCategory };
 
 class SelectedSet {
  public:
+  // Called after every change of the findings or of their primary marks (an
+  // add, a removal, a clearing that removed something, a mark toggled); never
+  // for a refused add or a removal of an id the set does not hold. The screen
+  // re-runs the identification here, so its result always answers the findings.
+  void setChangeHandler(std::function<void()> handler) { changed_ = std::move(handler); }
+
   const QList<ChosenFinding>& items(Category c) const { return items_[static_cast<size_t>(c)]; }
+  bool isEmpty() const;
   bool isFull(Category c) const;
   // The message shown when the category of `classId` is full; empty when it is not.
   QString fullMessage(const QString& classId) const;
@@ -72,12 +80,18 @@ class SelectedSet {
   int serialCount() const { return serial_; }
 
  private:
+  void notifyChanged() const;
+
   std::array<QList<ChosenFinding>, 4> items_;
   int serial_ = 0;
+  std::function<void()> changed_;
 };
 
 // "1" for exactly "男", else "2" (the inquiry windows' gender code).
 QString inquiryGender(const QString& genderBox);
+// True when the inquiry tab "妇科" is offered: the gender box reads exactly "女"
+// and the age box 11 or more (its leading digits).
+bool gynecologyAllowed(const QString& genderBox, const QString& ageBox);
 // The age today of a customer registered at `wrdate` with `age`.
 QString CalaAge(const QString& age, const QDate& wrdate, const QDate& today);
 
