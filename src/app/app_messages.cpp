@@ -30,14 +30,6 @@ void AppMessages::showMessage(const QString& text) {
   plainBox(QMessageBox::Information, QStringLiteral("提示"), text, false);
 }
 
-void AppMessages::showWholeText(const QString& text) {
-  if (main_) {
-    main_->ShowMessage(text, true);
-    return;
-  }
-  plainBox(QMessageBox::Information, QStringLiteral("提示"), text, false);
-}
-
 void AppMessages::showDbError(const QString& text) {
   plainBox(QMessageBox::Warning, QStringLiteral("数据库错误"), text, false);
 }

@@ -331,9 +331,9 @@ TMsgBoxFrm* TMainFrm::msgBox() {
   return msgBox_;
 }
 
-void TMainFrm::ShowMessage(const QString& text, bool whole) {
+void TMainFrm::ShowMessage(const QString& text) {
   TMsgBoxFrm* box = msgBox();
-  box->setMessage(text, whole);
+  box->setMessage(text);
   box->centerOver(isVisible() ? this : nullptr);
   box->exec();
 }

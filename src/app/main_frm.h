@@ -34,8 +34,8 @@ class TMainFrm : public QWidget, public CustomerHost {
   TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent = nullptr);
   ~TMainFrm() override;
 
-  // The modal one-line message box (with `whole`, every line of the text); returns when it is closed.
-  void ShowMessage(const QString& text, bool whole = false);
+  // The modal message box showing every line of the text; returns when it is closed.
+  void ShowMessage(const QString& text);
   // The message box window (created on first use).
   TMsgBoxFrm* msgBox();
   THelpFrm* helpFrm() const;

@@ -16,8 +16,8 @@ TMsgBoxFrm::TMsgBoxFrm(QWidget* parent) : TBaseFrm(QStringLiteral("提示"), par
   lblMsg = new QLabel(pnlBaseCenter);
   lblMsg->setObjectName(QStringLiteral("lblMsg"));
   lblMsg->setAlignment(Qt::AlignCenter);
-  lblMsg->setWordWrap(false);
-  // A long text is cut off rather than widening the box.
+  lblMsg->setWordWrap(true);
+  // A long text adds lines, never width.
   lblMsg->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   lblMsg->setMinimumWidth(0);
   QFont f = lblMsg->font();
@@ -40,17 +40,15 @@ TMsgBoxFrm::TMsgBoxFrm(QWidget* parent) : TBaseFrm(QStringLiteral("提示"), par
   connect(pnlViewMore, &TPanel::clicked, this, &TMsgBoxFrm::pnlViewMoreClick);
 }
 
-void TMsgBoxFrm::setMessage(const QString& text, bool whole) {
+void TMsgBoxFrm::setMessage(const QString& text) {
   lblMsg->setText(text);
-  lblMsg->setWordWrap(whole);
-  if (!whole) {
-    setFixedSize(420, 190);
-    return;
-  }
-  // The label's width stays; the box grows by the lines the wrapped text needs.
+  // The label's width stays; the box grows by the lines beyond the first.
   const int textWidth = width() - 2 * 16 - 4;
-  const int needed = lblMsg->heightForWidth(textWidth);
-  const int oneLine = lblMsg->fontMetrics().height();
+  const QFontMetrics fm = lblMsg->fontMetrics();
+  const QRect area(0, 0, textWidth, 1 << 20);
+  const int flags = Qt::TextWordWrap | Qt::AlignCenter;
+  const int needed = fm.boundingRect(area, flags, text).height();
+  const int oneLine = fm.boundingRect(area, flags, QStringLiteral("提示")).height();  // Chinese line height
   setFixedSize(420, 190 + std::max(0, needed - oneLine));
 }
 

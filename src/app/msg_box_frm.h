@@ -1,5 +1,5 @@
 #pragma once
-// The main window's message box: one line, centred, cut off when too long, and "确定".
+// The main window's message box: the text centred and wrapped onto as many lines as it needs, and "确定".
 #include "base_frm.h"
 
 namespace tcm::ui {
@@ -12,9 +12,9 @@ class TMsgBoxFrm : public TBaseFrm {
   QLabel* lblMsg = nullptr;
   TPanel* pnlViewMore = nullptr;
 
-  // One line cut off at the box's width; with `whole`, wrapped onto as many
-  // lines as the text needs, the box growing to hold them.
-  void setMessage(const QString& text, bool whole = false);
+  // Shows the whole text: wrapped at the box's width, the box growing by the
+  // lines beyond the first, so nothing is ever cut off.
+  void setMessage(const QString& text);
 
  public Q_SLOTS:
   void pnlViewMoreClick();
