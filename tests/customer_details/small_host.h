@@ -6,7 +6,7 @@
 
 #include "customer/customer_host.h"
 #include "test_support.h"
-#include "window_picture.h"
+#include "window_helpers.h"
 
 namespace tcm::test {
 

@@ -35,7 +35,7 @@
 #include "settings/set_param_frm.h"
 #include "test_support.h"
 #include "ui_kit.h"
-#include "window_picture.h"
+#include "window_helpers.h"
 
 using namespace tcm;
 using namespace tcm::test;
@@ -88,17 +88,7 @@ class CounterDay : public ::testing::TestWithParam<RemoteKind> {
     return nullptr;
   }
 
-  void pick(const QString& keys, const QString& name) {
-    QLineEdit* edit = page->searchBoxes[0];
-    if (edit->width() == 300) QTest::mouseClick(edit, Qt::LeftButton);
-    edit->setFocus();
-    edit->clear();
-    QTest::keyClicks(edit, keys);
-    const QList<QListWidgetItem*> found = page->LstSym->findItems(name, Qt::MatchExactly);
-    ASSERT_FALSE(found.isEmpty()) << name.toStdString();
-    page->LstSym->setCurrentItem(found.first());
-    QTest::keyClick(page->LstSym, Qt::Key_Return);
-  }
+  void pick(const QString& keys, const QString& name) { pickFinding(page, keys, name); }
 
   QStringList row(const QString& sql, const QVariantList& values) {
     QSqlQuery* q = dm->GetDB(Sql(sql, values), true);

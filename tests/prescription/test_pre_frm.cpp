@@ -18,7 +18,7 @@
 #include "result/pre_name_frame.h"
 #include "result/result_panel.h"
 #include "test_support.h"
-#include "window_picture.h"
+#include "window_helpers.h"
 #include "ui_kit.h"
 
 using namespace tcm;
@@ -46,21 +46,7 @@ class PreFrmTest : public ::testing::Test {
     loginState().clear();
   }
 
-  // Picks a finding from the symptom search as the keyboard does.
-  void pick(const QString& keys, const QString& name) {
-    QLineEdit* edit = page->searchBoxes[0];
-    if (edit->width() == 300) QTest::mouseClick(edit, Qt::LeftButton);
-    edit->setFocus();
-    edit->clear();
-    if (keys.toLatin1() == keys.toUtf8())
-      QTest::keyClicks(edit, keys);
-    else
-      edit->insert(keys);
-    const QList<QListWidgetItem*> found = page->LstSym->findItems(name, Qt::MatchExactly);
-    ASSERT_FALSE(found.isEmpty()) << name.toStdString();
-    page->LstSym->setCurrentItem(found.first());
-    QTest::keyClick(page->LstSym, Qt::Key_Return);
-  }
+  void pick(const QString& keys, const QString& name) { pickFinding(page, keys, name); }
 
   QString query1(const QString& sql, const QVariantList& values) {
     QSqlQuery* q = dm->GetDB(Sql(sql, values), true);

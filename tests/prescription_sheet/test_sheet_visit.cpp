@@ -18,6 +18,7 @@
 #include "result/pre_name_frame.h"
 #include "result/result_panel.h"
 #include "test_support.h"
+#include "window_helpers.h"
 #include "ui_kit.h"
 
 using namespace tcm;
@@ -34,18 +35,7 @@ class SheetAtTheCounter : public ::testing::TestWithParam<RemoteKind> {
     loginState().clear();
   }
 
-  // Picks a finding from the symptom search as the keyboard does.
-  void pick(const QString& keys, const QString& name) {
-    QLineEdit* edit = page->searchBoxes[0];
-    if (edit->width() == 300) QTest::mouseClick(edit, Qt::LeftButton);
-    edit->setFocus();
-    edit->clear();
-    QTest::keyClicks(edit, keys);
-    const QList<QListWidgetItem*> found = page->LstSym->findItems(name, Qt::MatchExactly);
-    ASSERT_FALSE(found.isEmpty()) << name.toStdString();
-    page->LstSym->setCurrentItem(found.first());
-    QTest::keyClick(page->LstSym, Qt::Key_Return);
-  }
+  void pick(const QString& keys, const QString& name) { pickFinding(page, keys, name); }
 
   QStringList row(const QString& sql, const QVariantList& values, int columns) {
     QSqlQuery* q = dm->GetDB(Sql(sql, values), true);

@@ -200,11 +200,8 @@ void TFoodPreFrm::loadTextbook() {
 }
 
 bool TFoodPreFrm::loadSavedOfVisit() {
-  const TCustomerStrip* customer = mainFrm_->tsAI->customer;
-  std::optional<SavedVisitTexts> visit;
-  if (!customer->hasCustomer() ||
-      !readSavedVisit(dm_, loginState().ShopId, customer->PatId, customer->MZNO, &visit) || !visit)
-    return false;
+  const std::optional<SavedVisitTexts> visit = savedTextsOfCurrentVisit(mainFrm_, dm_);
+  if (!visit) return false;
   const QList<SavedFoodSection> saved = parseSavedFood(visit->foodIds, visit->foodText);
   std::array<const SavedFoodSection*, FoodPrescription::kSections> match{};
   bool any = false;

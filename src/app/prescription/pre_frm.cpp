@@ -68,6 +68,15 @@ PrescriptionFoot buildPrescriptionFoot(QWidget* parent) {
   return f;
 }
 
+std::optional<SavedVisitTexts> savedTextsOfCurrentVisit(TMainFrm* mainFrm, TDMServer& dm) {
+  const TCustomerStrip* customer = mainFrm->tsAI->customer;
+  std::optional<SavedVisitTexts> visit;
+  if (!customer->hasCustomer() ||
+      !readSavedVisit(dm, loginState().ShopId, customer->PatId, customer->MZNO, &visit))
+    return std::nullopt;  // a failed read has been shown by the gateway
+  return visit;
+}
+
 bool mayLeaveEditor(Messages& messages, bool unsaved, const std::function<bool()>& save) {
   if (!unsaved) return true;
   const int choice =
@@ -219,11 +228,8 @@ void TPreFrm::tmr1Timer() {
 }
 
 bool TPreFrm::loadSavedOfVisit() {
-  const TCustomerStrip* customer = mainFrm_->tsAI->customer;
-  std::optional<SavedVisitTexts> visit;
-  if (!customer->hasCustomer() ||
-      !readSavedVisit(dm_, loginState().ShopId, customer->PatId, customer->MZNO, &visit) || !visit)
-    return false;
+  const std::optional<SavedVisitTexts> visit = savedTextsOfCurrentVisit(mainFrm_, dm_);
+  if (!visit) return false;
   const std::optional<SavedHerbal> saved = parseSavedHerbal(visit->herbIds);
   if (!saved || saved->preName != preHint()) return false;
   ClearPreItem();

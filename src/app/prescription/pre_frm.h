@@ -9,6 +9,7 @@
 
 #include "base_frm.h"
 #include "prescription/herb_prescription.h"
+#include "prescription/saved_prescription.h"
 
 class QComboBox;
 class QHBoxLayout;
@@ -65,6 +66,10 @@ PrescriptionFoot buildPrescriptionFoot(QWidget* parent);
 
 // The note an editor shows when it opened what the current visit has saved.
 inline const QString kShowsSavedPrescription = QStringLiteral("已打开本次就诊保存的方剂");
+
+// What the current customer's current visit has saved; nullopt without a
+// customer, a visit row or when the read failed.
+std::optional<SavedVisitTexts> savedTextsOfCurrentVisit(TMainFrm* mainFrm, TDMServer& dm);
 
 // Whether an editor may close or load other prescriptions: at once without
 // unsaved changes; otherwise as the clerk answers "保存" (only when the save
