@@ -26,6 +26,8 @@ tcm_install_missing() {
 # tcm_build BUILD_DIR BUILD_TYPE [cmake options...]
 # Compiles of two checkouts of the same tree share the cache.
 export CCACHE_BASEDIR="${TCM_ROOT}"
+# The build folder is not part of what a compile means: two checkouts hit the same entries.
+export CCACHE_NOHASHDIR=1
 
 tcm_build() {
   local dir=$1 type=$2
