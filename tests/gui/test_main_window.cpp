@@ -19,7 +19,7 @@
 #include "msg_box_frm.h"
 #include "test_support.h"
 #include "ui_kit.h"
-#include "window_picture.h"
+#include "window_helpers.h"
 
 using namespace tcm;
 using namespace tcm::test;
