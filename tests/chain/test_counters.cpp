@@ -250,7 +250,7 @@ TEST(TwoWindows, ASaveThatCannotGetTheLockSaysSoAndChangesNothing) {
   const CustomerSave c = saveCustomer(dm, "1", QString(), CustomerForm{QStringLiteral("新客"), QStringLiteral("男"), "30", "13800001111", ""},
                                       kBase.date());
   EXPECT_FALSE(c.ok);
-  EXPECT_EQ(c.message, QStringLiteral("保存失败"));
+  EXPECT_EQ(c.message, QStringLiteral("保存失败：数据库正被另一窗口占用"));
   q.finish();
   ASSERT_TRUE(held.rollback());
 

@@ -336,7 +336,7 @@ bool TPreFrm::save() {
   p.priceText = lblPrice->text();
   p.today = QDate::currentDate();
   const VisitSaveResult r = saveVisitPrescription(dm_, p);
-  const QString message = visitSaveMessage(r);
+  const QString message = visitSaveMessage(r, &dm_);
   if (!message.isEmpty()) messages_.showMessage(message);
   if (r != VisitSaveResult::Saved) return false;
   loadedIds_ = visitIds_ = p.idsText;

@@ -5,6 +5,7 @@
 
 #include "crypto/aes_hex.h"
 #include "crypto/gbk.h"
+#include "data/failure_cause.h"
 #include "data/gateway.h"
 #include "data/row_change.h"
 #include "entry/selected_set.h"
@@ -113,6 +114,7 @@ QString customerFormError(const CustomerForm& form) {
 CustomerSave saveCustomer(TDMServer& dm, const QString& shopId, const QString& editedId, const CustomerForm& form,
                           const QDate& today) {
   CustomerSave result;
+  dm.clearLastError();
   result.message = customerFormError(form);
   if (!result.message.isEmpty()) return result;
 
@@ -125,22 +127,26 @@ CustomerSave saveCustomer(TDMServer& dm, const QString& shopId, const QString& e
   const qint64 tel1 = *phoneEnding(stored.tel);
   const std::optional<QString> tel = encryptText(stored.tel);
   const std::optional<QString> address = encryptText(stored.address);
-  result.message = QStringLiteral("保存失败");
-  if (!tel || !address) return result;  // refused above already; never store a shortened value
+  // Every failure below says "保存失败", with the cause when a statement failed.
+  const auto failed = [&] {
+    result.message = saveFailedMessage(dm);
+    return result;
+  };
+  if (!tel || !address) return failed();  // refused above already; never store a shortened value
 
   const qint64 shop = shopId.toLongLong();
   if (!editedId.isEmpty()) {
     bool idOk = false;
     const qint64 id = editedId.toLongLong(&idOk);
-    if (!idOk || id <= 0) return result;
+    if (!idOk || id <= 0) return failed();
     // A correction stores the age as typed: the customer list, which opens
     // the correction, shows and prefills the age kept in the row.
     QSqlQuery* q =
         dm.GetDB(Sql(QStringLiteral("select PatId,wrDate from pat where PatId=? and shopId=?"), {id, shop}), true);
-    if (!q) return result;
+    if (!q) return failed();
     if (!q->next()) {
       [[maybe_unused]] const bool ended = dm.rowsReadToEnd(*q);  // no such customer of the shop, or a read failure shown
-      return result;
+      return failed();
     }
     const QDate registered = registrationDate(q->value(1));
     q->finish();
@@ -148,7 +154,7 @@ CustomerSave saveCustomer(TDMServer& dm, const QString& shopId, const QString& e
     if (!updateChangedRow(dm, Sql(QStringLiteral("update pat set Name=?,Gender=?,Age=?,Tel=?,tel1=?,Address=? "
                                                  "where PatId=? and shopId=? returning PatId"),
                                   {stored.name, stored.gender, stored.age, *tel, tel1, *address, id, shop})))
-      return result;
+      return failed();
     result.ageToday = CalaAge(stored.age, registered, today);
     result.patId = QString::number(id);
   } else {
@@ -157,7 +163,7 @@ CustomerSave saveCustomer(TDMServer& dm, const QString& shopId, const QString& e
             {shop, stored.name, stored.gender, stored.age, *tel, tel1, *address,
              today.toString(QStringLiteral("yyyy-MM-dd"))}),
         QStringLiteral("PatId"), true);
-    if (!id) return result;
+    if (!id) return failed();
     result.patId = QString::number(*id);
     result.inserted = true;
     result.ageToday = stored.age;

@@ -2,6 +2,7 @@
 
 #include <QSqlQuery>
 
+#include "data/failure_cause.h"
 #include "data/gateway.h"
 #include "data/row_change.h"
 #include "engine/identification.h"
@@ -102,6 +103,7 @@ std::optional<DmScore> TestDM(const DmAnswers& a) {
 
 DmSave saveDmClass(TDMServer& dm, const QString& shopId, const QString& patId, const QString& riskClass) {
   DmSave result;
+  dm.clearLastError();
   bool idOk = false;
   const qint64 id = patId.trimmed().toLongLong(&idOk);
   if (!idOk || id <= 0) {
@@ -112,14 +114,18 @@ DmSave saveDmClass(TDMServer& dm, const QString& shopId, const QString& patId, c
     result.message = kDmNotScored;
     return result;
   }
-  result.message = QStringLiteral("保存失败");
+  // A failure below says "保存失败", with the cause when a statement failed.
+  const auto failed = [&] {
+    result.message = saveFailedMessage(dm);
+    return result;
+  };
   QSqlQuery* q = dm.GetDB(Sql(QStringLiteral("select count(*) from pat where PatId=? and shopId=?"),
                               {id, shopId.toLongLong()}),
                           true);
-  if (!q) return result;
+  if (!q) return failed();
   if (!q->next()) {
     [[maybe_unused]] const bool ended = dm.rowsReadToEnd(*q);  // a read failure has been shown
-    return result;
+    return failed();
   }
   const bool known = q->value(0).toLongLong() > 0;
   q->finish();
@@ -129,7 +135,7 @@ DmSave saveDmClass(TDMServer& dm, const QString& shopId, const QString& patId, c
   }
   if (!updateChangedRow(dm, Sql(QStringLiteral("update pat set dm=? where PatId=? and shopId=? returning PatId"),
                                 {riskClass, id, shopId.toLongLong()})))
-    return result;
+    return failed();
   result.ok = true;
   result.message = QStringLiteral("保存成功");
   return result;

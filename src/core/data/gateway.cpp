@@ -2,6 +2,7 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 
 #include "messages.h"
@@ -102,13 +103,27 @@ QSqlDatabase& TDMServer::remoteConnection() {
 
 bool TDMServer::rowsReadToEnd(const QSqlQuery& q) {
   if (q.lastError().type() == QSqlError::NoError) return true;
-  reportDbError(errorText(q.lastError()));
+  const bool postgres = q.driver() && q.driver()->dbmsType() == QSqlDriver::PostgreSQL;
+  noteSqlError(q.lastError(), postgres ? Dialect::Kind::Postgres : Dialect::Kind::Sqlite, errorText(q.lastError()));
+  reportDbError(lastError_);
   return false;
 }
 
 void TDMServer::reportDbError(const QString& text) {
   lastError_ = text;
   if (messages_) messages_->showDbError(text);
+}
+
+void TDMServer::noteSqlError(const QSqlError& e, Dialect::Kind kind, const QString& text) {
+  lastSqlError_ = e;
+  lastErrorKind_ = kind;
+  lastError_ = text;
+}
+
+void TDMServer::clearLastError() {
+  lastError_.clear();
+  lastSqlError_ = QSqlError();
+  lastErrorKind_ = Dialect::Kind::Sqlite;
 }
 
 bool TDMServer::openLocal() {
@@ -120,7 +135,7 @@ bool TDMServer::openLocal() {
   }
   if (!locks_.acquire({con_.databaseName()}, FolderLock::Mode::Shared, &lastError_)) return false;
   if (!con_.open()) {
-    lastError_ = errorText(con_.lastError());
+    noteSqlError(con_.lastError(), localDialect_.kind(), errorText(con_.lastError()));
     return false;
   }
   shareSqliteFile(con_);
@@ -155,7 +170,8 @@ bool TDMServer::openRemote(bool reopen) {
       !locks_.acquire({con1_.databaseName()}, FolderLock::Mode::Shared, &lastError_))
     return false;
   if (!con1_.open()) {
-    lastError_ = QStringLiteral("无法连接远程数据库：%1").arg(errorText(con1_.lastError()));
+    noteSqlError(con1_.lastError(), remoteDialect_.kind(),
+                 QStringLiteral("无法连接远程数据库：%1").arg(errorText(con1_.lastError())));
     return false;
   }
   if (remoteDialect_.kind() == Dialect::Kind::Sqlite) shareSqliteFile(con1_);
@@ -166,7 +182,7 @@ bool TDMServer::execute(QSqlQuery& stmt, const Dialect& dialect, const Sql& sql)
   const QString text = dialect.translate(sql.text);
   // A statement without values runs as it is (PostgreSQL prepares only data statements).
   const bool ok = sql.values.isEmpty() ? stmt.exec(text) : (stmt.prepare(text) && (bindAll(stmt, sql.values), stmt.exec()));
-  if (!ok) lastError_ = errorText(stmt.lastError());
+  if (!ok) noteSqlError(stmt.lastError(), dialect.kind(), errorText(stmt.lastError()));
   return ok;
 }
 
@@ -229,7 +245,7 @@ bool TDMServer::ExecLstSql(const QList<Sql>& Lstsql, bool webSql) {
     if (!openLocal()) return false;
   }
   if (!db.transaction()) {
-    lastError_ = errorText(db.lastError());
+    noteSqlError(db.lastError(), dialect.kind(), errorText(db.lastError()));
     return false;
   }
   for (const Sql& s : Lstsql) {
@@ -242,7 +258,7 @@ bool TDMServer::ExecLstSql(const QList<Sql>& Lstsql, bool webSql) {
   }
   stmt.reset();
   if (!db.commit()) {
-    lastError_ = errorText(db.lastError());
+    noteSqlError(db.lastError(), dialect.kind(), errorText(db.lastError()));
     db.rollback();
     return false;
   }

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -67,6 +68,12 @@ class TDMServer : public NegativeFindingSource {
   QSqlDatabase& localConnection();
   QSqlDatabase& remoteConnection();
   const QString& lastError() const { return lastError_; }
+  // The database's own error behind the last failure and the kind of database
+  // that gave it (data/failure_cause.h reads them); empty after clearLastError.
+  const QSqlError& lastSqlError() const { return lastSqlError_; }
+  Dialect::Kind lastErrorKind() const { return lastErrorKind_; }
+  // Forgets the last failure, so a routine reads only the failures of its own statements.
+  void clearLastError();
   // Takes now the shared lock of every embedded database file of the settings
   // (opening a file takes its lock too; a restore waits for all of them).
   [[nodiscard]] bool holdDatabaseLocks(QString* error);
@@ -79,6 +86,8 @@ class TDMServer : public NegativeFindingSource {
   QSqlQuery* runQuery(QSqlDatabase& db, std::unique_ptr<QSqlQuery>& stmt, const Dialect& dialect, const Sql& sql);
   bool runStatement(QSqlDatabase& db, std::unique_ptr<QSqlQuery>& stmt, const Dialect& dialect, const Sql& sql);
   void reportDbError(const QString& text);
+  // Keeps a failure of the database: its error, its kind and the text shown for it.
+  void noteSqlError(const QSqlError& e, Dialect::Kind kind, const QString& text);
   // Cached lookup of the local negative-finding table: nullopt code when absent.
   [[nodiscard]] bool lookUpImplied(const QString& chunk, std::optional<QString>* code, QString* error) override;
 
@@ -94,6 +103,8 @@ class TDMServer : public NegativeFindingSource {
   QHash<QString, std::optional<QString>> negativeCache_;
   KnowledgeTablePtr knowledge_;
   QString lastError_;
+  QSqlError lastSqlError_;
+  Dialect::Kind lastErrorKind_ = Dialect::Kind::Sqlite;
   DatabaseLocks locks_;  // held as long as the data module lives
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "customer/customer_search.h"
+#include "data/failure_cause.h"
 #include "data/gateway.h"
 #include "prescription/herb_prescription.h"
 #include "prescription/money.h"
@@ -225,14 +226,14 @@ VisitPrescription foodVisitPrescription(const FoodPrescription& food, const Food
   return p;
 }
 
-QString foodSaveMessage(VisitSaveResult r) {
+QString foodSaveMessage(VisitSaveResult r, const TDMServer* dm) {
   switch (r) {
     case VisitSaveResult::StockDeducted:
       return QStringLiteral("库存已修改，不能修改药膳方");
     case VisitSaveResult::Failed:
-      return QStringLiteral("保存失败，重新保存");
+      return dm ? saveFailedMessage(*dm, QStringLiteral("，重新保存")) : QStringLiteral("保存失败，重新保存");
     default:
-      return visitSaveMessage(r);
+      return visitSaveMessage(r, dm);
   }
 }
 
@@ -242,7 +243,7 @@ QString saveFoodPrescription(TDMServer& dm, const FoodPrescription& food, FoodSa
   const QString problem = food.checkForSave();
   if (!problem.isEmpty()) return problem;
   if (visit->mzno.isEmpty()) visit->mzno = GetMZNO(visit->now, visit->shopId);
-  return foodSaveMessage(saveVisitPrescription(dm, foodVisitPrescription(food, *visit)));
+  return foodSaveMessage(saveVisitPrescription(dm, foodVisitPrescription(food, *visit)), &dm);
 }
 
 }  // namespace tcm

@@ -113,8 +113,9 @@ struct FoodSaveVisit {
 VisitPrescription foodVisitPrescription(const FoodPrescription& food, const FoodSaveVisit& visit);
 
 // The message the food editor shows for a save result ("保存失败，重新保存" and
-// "库存已修改，不能修改药膳方" for its own failures).
-QString foodSaveMessage(VisitSaveResult r);
+// "库存已修改，不能修改药膳方" for its own failures); given the gateway that ran the
+// save, a failure names its cause ("保存失败：数据文件只读，重新保存").
+QString foodSaveMessage(VisitSaveResult r, const TDMServer* dm = nullptr);
 
 // The save of the "保存" button: no customer, a section that cannot be saved or
 // nothing counted gives its message and writes nothing; otherwise the visit

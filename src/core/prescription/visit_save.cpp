@@ -2,6 +2,7 @@
 
 #include <QSqlQuery>
 
+#include "data/failure_cause.h"
 #include "data/gateway.h"
 #include "data/row_change.h"
 #include "prescription/money.h"
@@ -83,6 +84,7 @@ bool updateVisit(TDMServer& dm, const SideColumns& c, const VisitPrescription& p
 }  // namespace
 
 VisitSaveResult saveVisitPrescription(TDMServer& dm, const VisitPrescription& p) {
+  dm.clearLastError();  // the cause of a failure is this save's own
   bool patOk = false, shopOk = false;
   const qint64 pat = p.patId.trimmed().toLongLong(&patOk);
   if (!patOk || pat <= 0) return VisitSaveResult::NoCustomer;
@@ -104,7 +106,7 @@ VisitSaveResult saveVisitPrescription(TDMServer& dm, const VisitPrescription& p)
   return updateVisit(dm, c, p, row.id) ? VisitSaveResult::Saved : VisitSaveResult::Failed;
 }
 
-QString visitSaveMessage(VisitSaveResult r) {
+QString visitSaveMessage(VisitSaveResult r, const TDMServer* dm) {
   switch (r) {
     case VisitSaveResult::Saved:
       return QStringLiteral("保存成功");
@@ -117,7 +119,7 @@ QString visitSaveMessage(VisitSaveResult r) {
     case VisitSaveResult::Failed:
       break;
   }
-  return QStringLiteral("保存失败");
+  return dm ? saveFailedMessage(*dm) : QStringLiteral("保存失败");
 }
 
 }  // namespace tcm

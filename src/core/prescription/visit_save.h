@@ -29,7 +29,8 @@ enum class VisitSaveResult { Saved, NoCustomer, StockDeducted, LookUpFailed, Fai
 [[nodiscard]] VisitSaveResult saveVisitPrescription(TDMServer& dm, const VisitPrescription& p);
 
 // The message a window shows for a result ("保存成功", "保存失败", "未选择客户", "已修改库存，不能修改方剂"; empty for
-// LookUpFailed, whose database error the gateway has already shown).
-QString visitSaveMessage(VisitSaveResult r);
+// LookUpFailed, whose database error the gateway has already shown). Given the gateway that ran the save, a
+// failure names its cause after "保存失败：" (data/failure_cause.h).
+QString visitSaveMessage(VisitSaveResult r, const TDMServer* dm = nullptr);
 
 }  // namespace tcm

@@ -7,6 +7,7 @@
 
 #include "crypto/gbk.h"
 #include "customer/customer_search.h"
+#include "data/failure_cause.h"
 #include "data/gateway.h"
 #include "login/login_state.h"
 #include "login/login_service.h"
@@ -96,6 +97,7 @@ QString checkShopCard(const ShopCard& card) {
 
 SettingsOutcome saveShopCard(TDMServer& dm, const QString& shopId, const ShopCard& card) {
   if (QString refusal = checkShopCard(card); !refusal.isEmpty()) return {false, refusal};
+  dm.clearLastError();
   bool idOk = false;
   const qlonglong shop = shopId.trimmed().toLongLong(&idOk);
   const SettingsOutcome failed{false, QStringLiteral("保存失败")};
@@ -105,7 +107,7 @@ SettingsOutcome saveShopCard(TDMServer& dm, const QString& shopId, const ShopCar
                               {card.name.trimmed(), card.address.trimmed(), card.contactName.trimmed(),
                                card.tel.trimmed(), shop}),
                           true);
-  if (!q) return failed;
+  if (!q) return {false, saveFailedMessage(dm)};
   const bool changed = q->next();
   q->finish();
   if (!changed) return failed;
@@ -220,10 +222,14 @@ PriceSaveOutcome saveHerbPrice(TDMServer& dm, const QString& shopId, const Chose
   const double s = toStoredAmount(*parseAmount(stock));
   const qlonglong herbId = herb.id.toLongLong();
   const qlonglong shop = shopId.toLongLong();
+  dm.clearLastError();
   out.message = QStringLiteral("保存失败");
   QSqlQuery* q = dm.GetDB(
       Sql(QStringLiteral("select count(*) from herb_shop where id=? and shopId=?"), {herbId, shop}), true);
-  if (!q) return out;
+  if (!q) {
+    out.message = saveFailedMessage(dm);
+    return out;
+  }
   const bool hasRow = q->next() && q->value(0).toInt() > 0;
   q->finish();
   // A catalogue herb the shop has not priced yet gets the shop's row.
@@ -231,7 +237,10 @@ PriceSaveOutcome saveHerbPrice(TDMServer& dm, const QString& shopId, const Chose
                                  {p, s, herbId, shop})
                            : Sql(QStringLiteral("insert into herb_shop(shopId,id,name,price,stock) values(?,?,?,?,?)"),
                                  {shop, herbId, herb.name, p, s});
-  if (!dm.ExecSql(write, true)) return out;
+  if (!dm.ExecSql(write, true)) {
+    out.message = saveFailedMessage(dm);
+    return out;
+  }
   out.ok = true;
   out.price = p;
   out.message = QStringLiteral("保存成功");
