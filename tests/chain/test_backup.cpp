@@ -12,6 +12,7 @@
 #include "data/daily_backup.h"
 #include "data/folder_lock.h"
 #include "data/gateway.h"
+#include "shop_reads.h"
 #include "test_support.h"
 
 using namespace tcm;
@@ -39,18 +40,6 @@ QByteArray digest(const QString& path) {
   return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
 }
 
-// Names of the shop's customers, in id order, read through a data module on `dataDir`.
-QStringList customers(const QString& dataDir) {
-  DbSettings s;
-  s.dataDir = dataDir;
-  SilentMessages quiet;
-  TDMServer dm(s, &quiet);
-  QStringList names;
-  QSqlQuery* q = dm.GetDB(Sql("select Name from pat where shopId = ? order by PatId", {1}), true);
-  if (!q) return {QStringLiteral("<query failed: %1>").arg(quiet.last)};
-  while (q->next()) names << q->value(0).toString();
-  return names;
-}
 
 bool addCustomer(const DbSettings& s, const QString& name) {
   SilentMessages quiet;

@@ -14,6 +14,7 @@
 #include "data/folder_lock.h"
 #include "data/gateway.h"
 #include "data/schema.h"
+#include "shop_reads.h"
 #include "test_support.h"
 
 using namespace tcm;
@@ -58,15 +59,6 @@ ProcessRun counter(const DbSettings& s, int ops) {
   return finish(p);
 }
 
-QStringList customers(const DbSettings& s) {
-  SilentMessages quiet;
-  TDMServer dm(s, &quiet);
-  QStringList names;
-  QSqlQuery* q = dm.GetDB(Sql("select Name from pat where shopId = ? order by PatId", {1}), true);
-  if (!q) return {QStringLiteral("<query failed: %1>").arg(quiet.last)};
-  while (q->next()) names << q->value(0).toString();
-  return names;
-}
 
 bool exec(const DbSettings& s, const QString& sql, const QVariantList& values = {}) {
   SilentMessages quiet;
