@@ -17,8 +17,8 @@
 #include <thread>
 
 #include "customer/customer_search.h"
-#include "data/backup.h"
-#include "data/daily_backup.h"
+#include "db/backup.h"
+#include "db/daily_backup.h"
 #include "prescription/visit_save.h"
 #include "test_support.h"
 

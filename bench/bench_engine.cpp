@@ -9,7 +9,7 @@
 #include <QCoreApplication>
 #include <memory>
 
-#include "data/knowledge_loader.h"
+#include "kb/knowledge_loader.h"
 #include "engine/syndrome_engine.h"
 #include "test_support.h"
 // The generator of realistic knowledge tables lives with the engine tests.

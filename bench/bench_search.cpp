@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <random>
 
-#include "data/seed_model.h"
+#include "kb/seed_model.h"
 #include "entry/vocabulary_search.h"
 
 using namespace tcm;

@@ -17,7 +17,7 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 #include "login/login_service.h"
 #include "login/login_state.h"
 #include "login/public_address.h"

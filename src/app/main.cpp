@@ -10,9 +10,9 @@
 #include <QTimer>
 
 #include "app_messages.h"
-#include "data/daily_backup.h"
-#include "data/backup.h"
-#include "data/gateway.h"
+#include "db/daily_backup.h"
+#include "db/backup.h"
+#include "db/gateway.h"
 #include "login/login_state.h"
 #include "login_frm.h"
 #include "main_frm.h"

@@ -4,7 +4,7 @@
 #include <QDir>
 
 #include "commands.h"
-#include "data/backup.h"
+#include "db/backup.h"
 
 namespace tcm::cli {
 

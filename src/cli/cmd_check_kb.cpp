@@ -4,8 +4,8 @@
 #include <QFileInfo>
 
 #include "commands.h"
-#include "data/kb_check.h"
-#include "data/seed_model.h"
+#include "kb/kb_check.h"
+#include "kb/seed_model.h"
 
 namespace tcm::cli {
 namespace {

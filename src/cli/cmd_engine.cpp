@@ -1,7 +1,7 @@
 // tcmcare-admin engine: the syndrome engine alone on the configured knowledge base.
 #include "commands.h"
-#include "data/gateway.h"
-#include "data/knowledge_loader.h"
+#include "db/gateway.h"
+#include "kb/knowledge_loader.h"
 #include "engine/identification.h"
 #include "engine/syndrome_engine.h"
 #include "messages.h"

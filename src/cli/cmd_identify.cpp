@@ -1,8 +1,8 @@
 // tcmcare-admin identify: an identification run as the main window makes it,
 // from finding names of the vocabulary.
 #include "commands.h"
-#include "data/gateway.h"
-#include "data/knowledge_loader.h"
+#include "db/gateway.h"
+#include "kb/knowledge_loader.h"
 #include "engine/identification.h"
 #include "entry/selected_set.h"
 #include "entry/vocabulary.h"

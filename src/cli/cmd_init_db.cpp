@@ -2,11 +2,11 @@
 #include <QFile>
 
 #include "commands.h"
-#include "data/backup.h"
-#include "data/gateway.h"
-#include "data/schema.h"
-#include "data/seed_accounts.h"
-#include "data/seed_knowledge.h"
+#include "db/backup.h"
+#include "db/gateway.h"
+#include "db/schema.h"
+#include "kb/seed_accounts.h"
+#include "kb/seed_knowledge.h"
 #include "messages.h"
 
 namespace tcm::cli {

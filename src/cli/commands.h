@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <QTextStream>
 
-#include "data/db_settings.h"
+#include "db/db_settings.h"
 #include "messages.h"
 
 namespace tcm::cli {

@@ -3,8 +3,8 @@
 #include <QSqlQuery>
 #include <QStringList>
 
-#include "data/db_settings.h"
-#include "data/gateway.h"
+#include "db/db_settings.h"
+#include "db/gateway.h"
 #include "messages.h"
 
 namespace tcm::test {

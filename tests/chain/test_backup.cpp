@@ -8,10 +8,10 @@
 #include <QSqlQuery>
 #include <QTimer>
 
-#include "data/backup.h"
-#include "data/daily_backup.h"
-#include "data/folder_lock.h"
-#include "data/gateway.h"
+#include "db/backup.h"
+#include "db/daily_backup.h"
+#include "db/folder_lock.h"
+#include "db/gateway.h"
 #include "shop_reads.h"
 #include "test_support.h"
 

@@ -15,7 +15,7 @@
 #include "crypto/aes_hex.h"
 #include "customer/customer_search.h"
 #include "customer/customer_record.h"
-#include "data/gateway.h"
+#include "db/gateway.h"
 #include "prescription/visit_save.h"
 #include "text/item_list.h"
 #include "test_support.h"

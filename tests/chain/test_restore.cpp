@@ -9,11 +9,11 @@
 #include <QProcess>
 #include <QSqlQuery>
 
-#include "data/backup.h"
-#include "data/daily_backup.h"
-#include "data/folder_lock.h"
-#include "data/gateway.h"
-#include "data/schema.h"
+#include "db/backup.h"
+#include "db/daily_backup.h"
+#include "db/folder_lock.h"
+#include "db/gateway.h"
+#include "db/schema.h"
 #include "shop_reads.h"
 #include "test_support.h"
 

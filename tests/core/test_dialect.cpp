@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "data/db_settings.h"
-#include "data/dialect.h"
+#include "db/db_settings.h"
+#include "db/dialect.h"
 
 using namespace tcm;
 

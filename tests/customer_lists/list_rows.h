@@ -7,7 +7,7 @@
 
 #include "crypto/aes_hex.h"
 #include "customer/customer_filter.h"
-#include "data/gateway.h"
+#include "db/gateway.h"
 
 namespace tcm::test {
 

@@ -11,7 +11,7 @@
 
 #include "customer/customer_record.h"
 #include "customer/dm_risk.h"
-#include "data/failure_cause.h"
+#include "db/failure_cause.h"
 #include "prescription/food_prescription.h"
 #include "prescription/visit_save.h"
 #include "shop/shop_settings.h"

@@ -1,6 +1,6 @@
 #include <QFile>
 
-#include "data/knowledge_loader.h"
+#include "kb/knowledge_loader.h"
 #include "entry/vocabulary.h"
 #include "test_support.h"
 

@@ -1,8 +1,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "data/schema.h"
-#include "data/seed_accounts.h"
+#include "db/schema.h"
+#include "kb/seed_accounts.h"
 #include "test_support.h"
 
 using namespace tcm;

@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <optional>
 
-#include "data/knowledge.h"
+#include "model/knowledge.h"
 #include "engine/negative_findings.h"
 #include "engine/syndrome_engine.h"
 #include "text/item_list.h"

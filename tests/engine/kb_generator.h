@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <random>
 
-#include "data/knowledge.h"
+#include "model/knowledge.h"
 
 namespace tcm::test {
 

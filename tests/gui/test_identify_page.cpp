@@ -16,7 +16,7 @@
 #include <QWheelEvent>
 #include <QTest>
 
-#include "data/knowledge_loader.h"
+#include "kb/knowledge_loader.h"
 #include "customer/customer_strip.h"
 #include "entry/identify_page.h"
 #include "entry/sel_sym_fra.h"

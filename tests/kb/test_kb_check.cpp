@@ -5,9 +5,9 @@
 // on the seed written into real databases.
 #include <QHash>
 
-#include "data/kb_check.h"
-#include "data/knowledge_loader.h"
-#include "data/seed_model.h"
+#include "kb/kb_check.h"
+#include "kb/knowledge_loader.h"
+#include "kb/seed_model.h"
 #include "engine/identification.h"
 #include "entry/vocabulary.h"
 #include "seed_copy.h"

@@ -6,8 +6,8 @@
 #include <QSqlQuery>
 
 #include "crypto/aes_hex.h"
-#include "data/seed_knowledge.h"
-#include "data/seed_model.h"
+#include "kb/seed_knowledge.h"
+#include "kb/seed_model.h"
 #include "entry/inquiry.h"
 #include "entry/vocabulary.h"
 #include "result/recommendations.h"

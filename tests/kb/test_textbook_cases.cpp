@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QHash>
 
-#include "data/knowledge_loader.h"
+#include "kb/knowledge_loader.h"
 #include "engine/identification.h"
 #include "entry/vocabulary.h"
 #include "test_support.h"

@@ -1,6 +1,6 @@
 // The herbal prescription's slots, totals and texts, and the decimal amounts behind them.
 #include "prescription/herb_prescription.h"
-#include "prescription/money.h"
+#include "text/money.h"
 #include "test_support.h"
 
 using namespace tcm;

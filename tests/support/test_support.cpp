@@ -8,9 +8,9 @@
 #include <QSqlQuery>
 #include <QTcpSocket>
 
-#include "data/schema.h"
-#include "data/seed_accounts.h"
-#include "data/seed_knowledge.h"
+#include "db/schema.h"
+#include "kb/seed_accounts.h"
+#include "kb/seed_knowledge.h"
 
 namespace tcm::test {
 

@@ -9,9 +9,9 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "data/db_settings.h"
-#include "data/dialect.h"
-#include "data/gateway.h"
+#include "db/db_settings.h"
+#include "db/dialect.h"
+#include "db/gateway.h"
 #include "messages.h"
 
 namespace tcm::test {

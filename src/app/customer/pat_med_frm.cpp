@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "customer/visit_records.h"
-#include "data/gateway.h"
+#include "db/gateway.h"
 #include "messages.h"
 #include "ui_kit.h"
 

@@ -18,7 +18,7 @@
 #include <QWheelEvent>
 
 #include "customer/customer_strip.h"
-#include "data/gateway.h"
+#include "db/gateway.h"
 #include "engine/identification.h"
 #include "result/recommendations.h"
 #include "entry/chip_row.h"

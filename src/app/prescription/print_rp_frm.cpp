@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 #include "customer/customer_strip.h"
 #include "entry/identify_page.h"
 #include "login/login_state.h"

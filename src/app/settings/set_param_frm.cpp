@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 #include <QtMath>
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 #include "login/login_state.h"
 #include "messages.h"
 #include "ui_kit.h"

@@ -6,9 +6,9 @@
 #include "crypto/aes_hex.h"
 #include "customer/customer_filter.h"
 #include "customer/customer_search.h"
-#include "data/gateway.h"
+#include "db/gateway.h"
 #include "entry/selected_set.h"
-#include "prescription/money.h"
+#include "text/money.h"
 
 namespace tcm {
 namespace {

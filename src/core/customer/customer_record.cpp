@@ -5,9 +5,9 @@
 
 #include "crypto/aes_hex.h"
 #include "crypto/gbk.h"
-#include "data/failure_cause.h"
-#include "data/gateway.h"
-#include "data/row_change.h"
+#include "db/failure_cause.h"
+#include "db/gateway.h"
+#include "db/row_change.h"
 #include "entry/selected_set.h"
 
 namespace tcm {

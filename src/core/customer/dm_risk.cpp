@@ -2,9 +2,9 @@
 
 #include <QSqlQuery>
 
-#include "data/failure_cause.h"
-#include "data/gateway.h"
-#include "data/row_change.h"
+#include "db/failure_cause.h"
+#include "db/gateway.h"
+#include "db/row_change.h"
 #include "engine/identification.h"
 
 namespace tcm {

@@ -4,7 +4,7 @@
 #include <QSqlQuery>
 
 #include "customer/customer_list.h"
-#include "data/gateway.h"
+#include "db/gateway.h"
 
 namespace tcm {
 namespace {

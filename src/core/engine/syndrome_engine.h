@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include "data/knowledge.h"
+#include "model/knowledge.h"
 #include "engine/negative_findings.h"
 
 namespace tcm {

@@ -4,7 +4,7 @@
 #include <QVariant>
 #include <algorithm>
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 
 namespace tcm {
 namespace {

@@ -3,7 +3,7 @@
 #include <QSqlQuery>
 
 #include "crypto/des_hex.h"
-#include "data/gateway.h"
+#include "db/gateway.h"
 
 namespace tcm {
 

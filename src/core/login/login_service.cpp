@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QSqlQuery>
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 #include "login/public_address.h"
 #include "login/remembered_password.h"
 #include "settings/ini_file.h"

@@ -2,7 +2,7 @@
 
 #include <QSqlQuery>
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 #include "messages.h"
 #include "settings/ini_file.h"
 

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "customer/customer_search.h"
-#include "data/failure_cause.h"
-#include "data/gateway.h"
+#include "db/failure_cause.h"
+#include "db/gateway.h"
 #include "prescription/herb_prescription.h"
-#include "prescription/money.h"
+#include "text/money.h"
 #include "text/item_list.h"
 
 namespace tcm {

@@ -3,7 +3,7 @@
 #include <QSqlQuery>
 #include <algorithm>
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 #include "text/item_list.h"
 
 namespace tcm {

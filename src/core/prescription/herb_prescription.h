@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "entry/vocabulary.h"
-#include "prescription/money.h"
+#include "text/money.h"
 #include "prescription/per_food.h"
 
 namespace tcm {

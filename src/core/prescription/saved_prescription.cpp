@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 #include "prescription/herb_prescription.h"
 
 namespace tcm {

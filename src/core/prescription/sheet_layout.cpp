@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
-#include "prescription/money.h"
+#include "text/money.h"
 #include "text/item_list.h"
 
 namespace tcm {

@@ -2,10 +2,10 @@
 
 #include <QSqlQuery>
 
-#include "data/failure_cause.h"
-#include "data/gateway.h"
-#include "data/row_change.h"
-#include "prescription/money.h"
+#include "db/failure_cause.h"
+#include "db/gateway.h"
+#include "db/row_change.h"
+#include "text/money.h"
 
 namespace tcm {
 namespace {

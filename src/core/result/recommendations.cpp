@@ -2,7 +2,7 @@
 
 #include <QSqlQuery>
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 #include "text/item_list.h"
 
 namespace tcm {

@@ -7,8 +7,8 @@
 
 #include "crypto/gbk.h"
 #include "customer/customer_search.h"
-#include "data/failure_cause.h"
-#include "data/gateway.h"
+#include "db/failure_cause.h"
+#include "db/gateway.h"
 #include "login/login_state.h"
 #include "login/login_service.h"
 #include "login/remembered_password.h"

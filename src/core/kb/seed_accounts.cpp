@@ -1,8 +1,8 @@
-#include "data/seed_accounts.h"
+#include "kb/seed_accounts.h"
 
 #include <QSqlQuery>
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 #include "login/remembered_password.h"
 #include "login/version_check.h"
 

@@ -12,7 +12,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "data/knowledge.h"
+#include "model/knowledge.h"
 #include "engine/negative_findings.h"
 
 namespace tcm {

@@ -1,4 +1,4 @@
-#include "data/folder_lock.h"
+#include "db/folder_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "data/db_settings.h"
+#include "db/db_settings.h"
 
 namespace tcm {
 

@@ -1,4 +1,4 @@
-#include "data/backup.h"
+#include "db/backup.h"
 
 #include <sqlite3.h>
 
@@ -12,10 +12,10 @@
 #include <algorithm>
 #include <csignal>
 
-#include "data/daily_backup.h"
-#include "data/folder_lock.h"
-#include "data/gateway.h"
-#include "data/schema.h"
+#include "db/daily_backup.h"
+#include "db/folder_lock.h"
+#include "db/gateway.h"
+#include "db/schema.h"
 #include "messages.h"
 
 namespace tcm {

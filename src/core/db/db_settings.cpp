@@ -1,4 +1,4 @@
-#include "data/db_settings.h"
+#include "db/db_settings.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

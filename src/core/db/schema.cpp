@@ -1,4 +1,4 @@
-#include "data/schema.h"
+#include "db/schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +9,7 @@
 #include <QSqlRecord>
 #include <QSqlQuery>
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 
 namespace tcm {
 namespace {

@@ -1,4 +1,4 @@
-#include "data/gateway.h"
+#include "db/gateway.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "data/kb_check.h"
+#include "kb/kb_check.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "data/seed_model.h"
+#include "kb/seed_model.h"
 #include "engine/syndrome_engine.h"
 
 namespace tcm {

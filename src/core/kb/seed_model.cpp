@@ -1,4 +1,4 @@
-#include "data/seed_model.h"
+#include "kb/seed_model.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -8,7 +8,7 @@
 
 #include "crypto/des_hex.h"
 #include "crypto/gbk.h"
-#include "data/seed_accounts.h"
+#include "kb/seed_accounts.h"
 #include "text/csv.h"
 #include "text/item_list.h"
 

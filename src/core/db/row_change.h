@@ -1,7 +1,7 @@
 #pragma once
 // Updates whose success is judged by the row they changed, not by the
 // statement having run: a row removed or locked away in between is a failure.
-#include "data/sql.h"
+#include "db/sql.h"
 
 namespace tcm {
 

@@ -1,8 +1,8 @@
-#include "data/row_change.h"
+#include "db/row_change.h"
 
 #include <QSqlQuery>
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 
 namespace tcm {
 

@@ -10,7 +10,7 @@
 #include <atomic>
 #include <thread>
 
-#include "data/db_settings.h"
+#include "db/db_settings.h"
 
 namespace tcm {
 

@@ -5,7 +5,7 @@
 #include <QSqlError>
 #include <QString>
 
-#include "data/dialect.h"
+#include "db/dialect.h"
 
 namespace tcm {
 

@@ -1,4 +1,4 @@
-#include "data/daily_backup.h"
+#include "db/daily_backup.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,8 +7,8 @@
 #include <QTextStream>
 #include <algorithm>
 
-#include "data/backup.h"
-#include "data/folder_lock.h"
+#include "db/backup.h"
+#include "db/folder_lock.h"
 
 namespace tcm {
 namespace {

@@ -1,4 +1,4 @@
-#include "data/seed_knowledge.h"
+#include "kb/seed_knowledge.h"
 
 #include <QSqlQuery>
 #include <functional>
@@ -6,9 +6,9 @@
 
 #include "crypto/aes_hex.h"
 #include "crypto/des_hex.h"
-#include "data/gateway.h"
-#include "data/seed_accounts.h"
-#include "data/seed_model.h"
+#include "db/gateway.h"
+#include "kb/seed_accounts.h"
+#include "kb/seed_model.h"
 
 namespace tcm {
 namespace {

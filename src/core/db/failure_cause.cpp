@@ -1,6 +1,6 @@
-#include "data/failure_cause.h"
+#include "db/failure_cause.h"
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 
 namespace tcm {
 namespace {

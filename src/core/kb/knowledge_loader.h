@@ -1,6 +1,6 @@
 #pragma once
 // Reads the open syndromes of syn_food into the in-memory knowledge table.
-#include "data/knowledge.h"
+#include "model/knowledge.h"
 
 class QSqlQuery;
 

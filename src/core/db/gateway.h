@@ -12,11 +12,11 @@
 #include <memory>
 #include <optional>
 
-#include "data/db_settings.h"
-#include "data/dialect.h"
-#include "data/folder_lock.h"
-#include "data/knowledge.h"
-#include "data/sql.h"
+#include "db/db_settings.h"
+#include "db/dialect.h"
+#include "db/folder_lock.h"
+#include "model/knowledge.h"
+#include "db/sql.h"
 #include "engine/negative_findings.h"
 
 namespace tcm {

@@ -1,9 +1,9 @@
-#include "data/knowledge_loader.h"
+#include "kb/knowledge_loader.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "data/gateway.h"
+#include "db/gateway.h"
 
 namespace tcm {
 

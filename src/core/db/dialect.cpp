@@ -1,4 +1,4 @@
-#include "data/dialect.h"
+#include "db/dialect.h"
 
 #include <QRegularExpression>
 

@@ -15,7 +15,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "data/db_settings.h"
+#include "db/db_settings.h"
 
 namespace tcm {
 

@@ -1,4 +1,4 @@
-#include "prescription/money.h"
+#include "text/money.h"
 
 #include <cmath>
 
