@@ -7,6 +7,7 @@
 
 #include "crypto/aes_hex.h"
 #include "engine/identification.h"
+#include "kb/chief_complaint_check.h"
 #include "result/recommendations.h"
 #include "text/csv.h"
 #include "text/item_list.h"
@@ -465,6 +466,11 @@ EngineRun KnowledgeCheck::identify(const KbPresentation& p) const {
                         QString(), d_->negatives);
 }
 
+Identification KnowledgeCheck::run(const KbPresentation& p, const QString& primaryCode,
+                                   const DietRuleStep& dietRules) const {
+  return Ai(d_->index, d_->negatives, IdentificationInput{p.codes, primaryCode, p.genderBox, p.ageBox}, dietRules);
+}
+
 QString KnowledgeCheck::classOf(int syndromeId) const {
   const SeedSyndrome* s = d_->syndromeById.value(syndromeId);
   return s ? s->constitutionClass : QString();
@@ -521,29 +527,59 @@ QStringList KnowledgeCheck::caseProblems(const QString& path, int* count) const 
   for (const char* column : {"constitution", "gender", "age", "findings"}) {
     if (t.columnIndex(QLatin1String(column)) < 0) return {QStringLiteral("%1：缺少列“%2”").arg(file, QLatin1String(column))};
   }
-  QSet<QString> openNames;
+  QSet<QString> openNames, ruleNames;
   for (const SeedSyndrome& s : d_->kb.syndromes)
     if (s.open) openNames.insert(s.name);
+  for (const SeedDietRule& r : d_->kb.dietRules) ruleNames.insert(r.synName);
+  QString ruleMatched;
+  const DietRuleStep dietRules = seedDietRuleStep(d_->kb, &ruleMatched);
   for (qsizetype r = 0; r < t.rows.size(); ++r) {
     const QString where = QStringLiteral("%1 第%2行").arg(file).arg(t.lineNumbers[r]);
     const QString expected = t.field(r, QStringLiteral("constitution"));
     QStringList unknown;
-    const KbPresentation p = presentationOfNames(splitItems(t.field(r, QStringLiteral("findings")), QLatin1Char('|')),
-                                                 t.field(r, QStringLiteral("gender")), t.field(r, QStringLiteral("age")),
-                                                 &unknown);
+    QStringList names = splitItems(t.field(r, QStringLiteral("findings")), QLatin1Char('|'));
+    const QString primary = t.field(r, QStringLiteral("primary"));
+    if (!primary.isEmpty() && !names.contains(primary)) names << primary;
+    const KbPresentation p = presentationOfNames(names, t.field(r, QStringLiteral("gender")),
+                                                 t.field(r, QStringLiteral("age")), &unknown);
     for (const QString& name : unknown) problems << where + QStringLiteral("：词表中没有“%1”").arg(name);
-    if (!openNames.contains(expected)) {
+    if (!openNames.contains(expected) && !(ruleNames.contains(expected) && !primary.isEmpty())) {
       problems << where + QStringLiteral("：没有开放的证型“%1”").arg(expected);
       continue;
     }
     if (!unknown.isEmpty()) continue;
-    const EngineRun run = identify(p);
-    if (!run.ok()) {
+    const SeedFinding* primaryFinding = primary.isEmpty() ? nullptr : d_->kb.finding(primary);
+    if (!primary.isEmpty() && (!primaryFinding || (primaryFinding->category != 0 && primaryFinding->category != 8))) {
+      problems << where + QStringLiteral("：主诉“%1”不是症状或疾病").arg(primary);
+      continue;
+    }
+    if (!primaryFinding) {
+      const EngineRun run = identify(p);
+      if (!run.ok()) {
+        problems << where + QStringLiteral("：辨识失败：") + run.error;
+        continue;
+      }
+      if (run.DiseaseLst.isEmpty() || run.DiseaseLst.first().Name != expected)
+        problems << where + QStringLiteral("：应辨为“%1”，结果为：%2").arg(expected, rankingText(run));
+      continue;
+    }
+    const Identification run = this->run(p, fmtId(primaryFinding->id), dietRules);
+    if (run.outcome == IdentificationOutcome::Failed) {
       problems << where + QStringLiteral("：辨识失败：") + run.error;
       continue;
     }
-    if (run.DiseaseLst.isEmpty() || run.DiseaseLst.first().Name != expected)
-      problems << where + QStringLiteral("：应辨为“%1”，结果为：%2").arg(expected, rankingText(run));
+    const QString got = run.outcome == IdentificationOutcome::DietRule ? ruleMatched
+                        : run.shown.isEmpty()                          ? QString()
+                                                                       : run.shown.first().Name;
+    if (got != expected) {
+      EngineRun ranked;
+      ranked.DiseaseLst = run.results;
+      problems << where + QStringLiteral("：以“%1”为主诉应辨为“%2”，结果为：%3")
+                              .arg(primary, expected,
+                                   run.outcome == IdentificationOutcome::DietRule
+                                       ? QStringLiteral("药膳规则“%1”").arg(ruleMatched)
+                                       : rankingText(ranked));
+    }
   }
   *count = static_cast<int>(t.rows.size());
   return problems;
@@ -553,6 +589,7 @@ KbCheckResult checkKnowledgeBase(const SeedKnowledgeBase& kb, const QString& cas
   KbCheckResult result;
   const KnowledgeCheck check(kb);
   result.problems << check.consistencyProblems() << check.reachabilityProblems() << check.presentationProblems();
+  result.problems << chiefComplaintProblems(kb, check);
   if (!casesPath.isEmpty()) {
     result.casesChecked = true;
     result.problems << check.caseProblems(casesPath, &result.cases);

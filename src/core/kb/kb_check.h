@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "kb/seed_model.h"
+#include "engine/identification.h"
 #include "engine/syndrome_engine.h"
 
 namespace tcm {
@@ -39,8 +40,11 @@ class KnowledgeCheck {
   // Each syndrome lists its textbook presentation; entered as findings it must
   // give a type of the syndrome's class first.
   QStringList presentationProblems() const;
-  // The textbook case table (constitution, gender, age, findings): each case
-  // must give its constitution first. `count` receives the number of cases read.
+  // The textbook case table (constitution, gender, age, findings and, where
+  // the clerk marks one, the primary finding): each case must give its
+  // constitution first. A case with a primary finding is run with the diet
+  // rules of the seed, and its expected result may be a diet rule's name.
+  // `count` receives the number of cases read.
   QStringList caseProblems(const QString& path, int* count) const;
 
   // The first `required` findings of each group, with the gender those
@@ -55,6 +59,11 @@ class KnowledgeCheck {
   KbPresentation presentationOfNames(const QStringList& names, const QString& genderBox, const QString& ageBox,
                                      QStringList* unknown = nullptr) const;
   [[nodiscard]] EngineRun identify(const KbPresentation& p) const;
+  // The run of the main window on the presentation with `primaryCode` as the
+  // primary finding (empty for none), before the engine the diet-rule step
+  // when one is given.
+  [[nodiscard]] Identification run(const KbPresentation& p, const QString& primaryCode,
+                                   const DietRuleStep& dietRules = {}) const;
   // The class of the syndrome with this id; empty when there is none.
   QString classOf(int syndromeId) const;
 
