@@ -5,6 +5,7 @@
 // on the seed written into real databases.
 #include <QHash>
 
+#include "kb/chief_complaint_check.h"
 #include "kb/kb_check.h"
 #include "kb/knowledge_loader.h"
 #include "kb/seed_model.h"
@@ -77,6 +78,7 @@ TEST(KnowledgeCheck, ShippedSeedPassesEveryCheck) {
   EXPECT_TRUE(check.consistencyProblems().isEmpty()) << lines(check.consistencyProblems()).toStdString();
   EXPECT_TRUE(check.reachabilityProblems().isEmpty()) << lines(check.reachabilityProblems()).toStdString();
   EXPECT_TRUE(check.presentationProblems().isEmpty()) << lines(check.presentationProblems()).toStdString();
+  EXPECT_TRUE(chiefComplaintProblems(kb, check).isEmpty()) << lines(chiefComplaintProblems(kb, check)).toStdString();
   int cases = 0;
   EXPECT_TRUE(check.caseProblems(QStringLiteral(TCM_CASES), &cases).isEmpty());
   EXPECT_GE(cases, 49);
@@ -147,7 +149,7 @@ TEST(KnowledgeCheck, BrokenCopiesAreReported) {
                       "\"groups\":[{\"label\":\"主症\",\"required\":2,\"weight\":40"),
        QStringLiteral("\"id\":45,\"name\":\"心火亢盛\",\"class\":\"火热型\",\"open\":1,\"dep1\":\"7\",\"dep2\":\"16,4\","
                       "\"groups\":[{\"label\":\"主症\",\"required\":2,\"weight\":0"),
-       QStringLiteral("没有辨为火热型：膀胱湿热"), QStringLiteral("证型“心火亢盛”（45）：所列教材表现（心烦、失眠、口舌生疮")},
+       QStringLiteral("证型“心火亢盛”（45）：所列教材表现（心烦、失眠、口舌生疮"), QStringLiteral("证型“心火亢盛”（45）")},
       {"a presentation naming the age band, which the run adds itself", QStringLiteral("\"presentation\":[\"风团\","),
        QStringLiteral("\"presentation\":[\"老年\",\"风团\","),
        QStringLiteral("证型“特禀瘾疹”（48）：所列教材表现中的“老年”不是可选的症状、舌象或脉象"), QStringLiteral("特禀瘾疹")},
@@ -168,6 +170,41 @@ TEST(KnowledgeCheck, BrokenCopiesAreReported) {
     if (!b.onlyAbout.isEmpty()) {
       for (const QString& p : problems) EXPECT_TRUE(p.contains(b.onlyAbout)) << p.toStdString();
     }
+  }
+}
+
+// A complaint the presentation leads with but the type does not list as
+// cardinal drops the type from the run: the check names the type, the
+// complaint and what came first instead.
+TEST(KnowledgeCheck, ChiefComplaintThatDropsItsTypeIsReported) {
+  // Only the segments that need a finding keep a type in a run.
+  EXPECT_EQ(chiefComplaintCodes(QStringLiteral("1101111111112-00511113-206111141111511116")),
+            (QStringList{QStringLiteral("11111"), QStringLiteral("11112"), QStringLiteral("11114"),
+                         QStringLiteral("11115"), QStringLiteral("11116")}));
+  const struct {
+    const char* what;
+    QString file, from, to;
+    QString expected;
+  } breaks[] = {
+      {"poor appetite no longer cardinal for spleen qi", QStringLiteral("syndromes.jsonl"),
+       QStringLiteral("\"头晕\",\"纳呆\",\"眩晕\""), QStringLiteral("\"头晕\",\"眩晕\""),
+       QStringLiteral("证型“脾气虚”（3）：以“纳呆”为主诉时所列教材表现没有辨为气虚型：痰湿蕴脾")},
+      {"a chief-complaint case whose diet rule answers first", QStringLiteral("diet_rules.csv"),
+       QStringLiteral("\"(鼻干-咽痒),(痰少而黏-咽干-口干-口燥咽干)\""), QStringLiteral("\"(痰少而黏-咽干-口干-口燥咽干)\""),
+       QStringLiteral("：以“干咳”为主诉应辨为“肺阴虚”，结果为：药膳规则“燥热伤肺型咳嗽”")},
+  };
+  for (const auto& b : breaks) {
+    SCOPED_TRACE(b.what);
+    SeedCopy seed;
+    ASSERT_TRUE(seed.ok());
+    seed.replace(b.file, b.from, b.to);
+    QStringList problems;
+    const SeedKnowledgeBase kb = readSeed(seed.path(), &problems);
+    ASSERT_TRUE(problems.isEmpty()) << lines(problems).toStdString();
+    problems = checkKnowledgeBase(kb, QStringLiteral(TCM_CASES)).problems;
+    bool found = false;
+    for (const QString& p : problems) found = found || p.contains(b.expected);
+    EXPECT_TRUE(found) << "expected: " << b.expected.toStdString() << "\ngot:\n" << lines(problems).toStdString();
   }
 }
 
