@@ -9,7 +9,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "entry/finding_search_popup.h"
 #include "entry/identify_page.h"
+#include "entry/inquiry_column.h"
 #include "entry/sel_sym_fra.h"
 #include "entry/sym_option_frm.h"
 #include "login/login_state.h"
@@ -44,7 +46,7 @@ void answerToPanel(benchmark::State& state, RemoteKind kind) {
   ready.start();
   main.show();
   loaded.wait(5000);
-  TSymOptionFrm* page = main.tsAI->SymptomOptionFrm;
+  TSymOptionFrm* page = main.tsAI->inquiry->SymptomOptionFrm;
   QSignalSpy pageLoaded(page, &TSymOptionFrm::pageLoaded);
   if (!pageLoaded.wait(5000)) {
     state.SkipWithError("inquiry page not loaded");

@@ -8,10 +8,8 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
@@ -27,6 +25,7 @@
 #include "kb/knowledge_loader.h"
 #include "entry/identify_page.h"
 #include "help_frm.h"
+#include "load_panel.h"
 #include "login/login_state.h"
 #include "messages.h"
 #include "msg_box_frm.h"
@@ -34,52 +33,11 @@
 #include "prescription/pre_frm.h"
 #include "prescription/print_rp_frm.h"
 #include "settings/set_param_frm.h"
+#include "title_bar.h"
 #include "ui_kit.h"
 
 namespace tcm::ui {
 namespace {
-
-const QColor kGreen(0x07, 0xC1, 0x60);
-const QColor kDarkTeal(0x00, 0x48, 0x48);
-const QColor kMaxPictureHover(0x21, 0x73, 0x46);
-const QColor kPressGreen(0x21, 0x73, 0x46);
-const QColor kTopBar(0x03, 0x7C, 0x6A);
-
-// The two pictures of the maximise button, drawn in white.
-QPixmap sizePicture(bool restore) {
-  QPixmap pm(16, 16);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setPen(QPen(Qt::white, 1.5));
-  if (restore) {
-    p.drawRect(QRectF(4.5, 1.5, 10, 10));
-    p.fillRect(QRectF(1.5, 4.5, 10, 10), kGreen);
-    p.drawRect(QRectF(1.5, 4.5, 10, 10));
-  } else {
-    p.drawRect(QRectF(2.5, 2.5, 11, 11));
-  }
-  return pm;
-}
-
-TPanel* titleButton(const QString& caption, QWidget* parent, const QString& name) {
-  auto* b = new TPanel(caption, parent);
-  b->setObjectName(name);
-  b->setFixedSize(46, 34);
-  QFont f = b->font();
-  f.setPixelSize(16);
-  b->setFont(f);
-  b->setHoverColors(kDarkTeal, Qt::white, kGreen, Qt::white);
-  return b;
-}
-
-// "AI辨识", "药膳记录", "客户资料": the active one darker, the others in the bar's colour.
-TPanel* topBarButton(const QString& caption, QWidget* parent, const QString& name) {
-  auto* b = new TPanel(caption, parent);
-  b->setObjectName(name);
-  b->setFixedSize(96, 48);
-  b->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold;"));
-  return b;
-}
 
 // An empty page of the page control that a window is docked into later.
 QWidget* dockPage(QTabWidget* pages, const QString& name, const QString& caption) {
@@ -111,60 +69,20 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   root->setContentsMargins(0, 0, 0, 0);
   root->setSpacing(0);
 
-  pnlTop = new QFrame(this);
-  pnlTop->setObjectName(QStringLiteral("pnlTop"));
-  pnlTop->setFixedHeight(48);
-  pnlTop->setAutoFillBackground(true);
-  QPalette topPal = pnlTop->palette();
-  topPal.setColor(QPalette::Window, kTopBar);
-  topPal.setColor(QPalette::WindowText, Qt::white);
-  pnlTop->setPalette(topPal);
-  auto* top = new QHBoxLayout(pnlTop);
-  top->setContentsMargins(16, 0, 8, 0);
-  top->setSpacing(2);
-  lblTitle = new QLabel(QStringLiteral("亚健康中医体质辨识与药膳系统"), pnlTop);
-  lblTitle->setObjectName(QStringLiteral("lblTitle"));
-  lblTitle->setStyleSheet(QStringLiteral("color: white; font-size: 20px; font-weight: bold;"));
-  lblUser = new QLabel(pnlTop);
-  lblUser->setObjectName(QStringLiteral("lblUser"));
-  lblUser->setStyleSheet(QStringLiteral("color: white; font-size: 14px; padding-right: 12px;"));
-  imgSet = titleButton(QString(), pnlTop, QStringLiteral("imgSet"));
-  imgSet->setPixmap(gearPicture(Qt::white));
-  imgSet->setToolTip(QStringLiteral("设置"));
-  Panel1 = titleButton(QStringLiteral("☰"), pnlTop, QStringLiteral("Panel1"));
-  pnlMin = titleButton(QStringLiteral("─"), pnlTop, QStringLiteral("pnlMin"));
-  pnlMAx = titleButton(QString(), pnlTop, QStringLiteral("pnlMAx"));
-  auto* maxLayout = new QHBoxLayout(pnlMAx);
-  maxLayout->setContentsMargins(0, 0, 0, 0);
-  imgMax = new QLabel(pnlMAx);
-  imgMax->setObjectName(QStringLiteral("imgMax"));
-  imgMax->setPixmap(sizePicture(false));
-  imgNoraml = new QLabel(pnlMAx);
-  imgNoraml->setObjectName(QStringLiteral("imgNoraml"));
-  imgNoraml->setPixmap(sizePicture(true));
-  for (QLabel* img : {imgMax, imgNoraml}) {
-    img->setAlignment(Qt::AlignCenter);
-    maxLayout->addWidget(img);
-    img->installEventFilter(this);  // the picture under the mouse colours pnlMAx #217346
-  }
-  imgMax->hide();
-  pnlClose = titleButton(QStringLiteral("╳"), pnlTop, QStringLiteral("pnlClose"));
-  pnlClose->setHoverColors(QColor(0xFF, 0x00, 0x00), QColor(0xF5, 0xF5, 0xF5), kGreen, Qt::white);
-  imgAI = topBarButton(QStringLiteral("AI辨识"), pnlTop, QStringLiteral("imgAI"));
-  imgMedRcd = topBarButton(QStringLiteral("药膳记录"), pnlTop, QStringLiteral("imgMedRcd"));
-  lblMember = topBarButton(QStringLiteral("客户资料"), pnlTop, QStringLiteral("lblMember"));
-  top->addWidget(lblTitle);
-  top->addSpacing(40);
-  top->addWidget(imgAI);
-  top->addWidget(imgMedRcd);
-  top->addWidget(lblMember);
-  top->addStretch(1);
-  top->addWidget(lblUser);
-  top->addWidget(imgSet);
-  top->addWidget(Panel1);
-  top->addWidget(pnlMin);
-  top->addWidget(pnlMAx);
-  top->addWidget(pnlClose);
+  titleBar_ = new TTitleBar(this);
+  pnlTop = titleBar_;
+  lblTitle = titleBar_->lblTitle;
+  lblUser = titleBar_->lblUser;
+  imgSet = titleBar_->imgSet;
+  Panel1 = titleBar_->Panel1;
+  pnlMin = titleBar_->pnlMin;
+  pnlMAx = titleBar_->pnlMAx;
+  imgMax = titleBar_->imgMax;
+  imgNoraml = titleBar_->imgNoraml;
+  pnlClose = titleBar_->pnlClose;
+  imgAI = titleBar_->imgAI;
+  imgMedRcd = titleBar_->imgMedRcd;
+  lblMember = titleBar_->lblMember;
   root->addWidget(pnlTop);
   installTitleDrag(pnlTop, this, [this] { return sizeTag_ == 0; });
 
@@ -196,23 +114,9 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
             openFoodPreFrm(this, dm_, messages_, preIds, syn, recommend, notRecommend);
           });
 
-  pnlLoadData = new QFrame(this);
-  pnlLoadData->setObjectName(QStringLiteral("pnlLoadData"));
-  pnlLoadData->setFixedSize(380, 110);
-  pnlLoadData->setStyleSheet(QStringLiteral(
-      "#pnlLoadData { background: white; border: 2px solid #037C6A; border-radius: 6px; }"));
-  auto* loadLayout = new QVBoxLayout(pnlLoadData);
-  lblLoadCaption = new QLabel(QStringLiteral("   正在初始化数据..."), pnlLoadData);
-  lblLoadCaption->setObjectName(QStringLiteral("lblLoadCaption"));
-  lblLoadCaption->setStyleSheet(QStringLiteral("font-size: 16px; color: #037C6A;"));
-  lblLoadCaption->setAlignment(Qt::AlignCenter);
-  lblReload = new TPanel(QStringLiteral("[重新读取]"), pnlLoadData);
-  lblReload->setObjectName(QStringLiteral("lblReload"));
-  lblReload->setStyleSheet(QStringLiteral("font-size: 15px; color: #1E63A7; background: transparent;"));
-  lblReload->hide();
-  loadLayout->addWidget(lblLoadCaption);
-  loadLayout->addWidget(lblReload, 0, Qt::AlignHCenter);
-  pnlLoadData->hide();
+  pnlLoadData = new TLoadPanel(this);
+  lblLoadCaption = pnlLoadData->lblLoadCaption;
+  lblReload = pnlLoadData->lblReload;
 
   tmr1.setSingleShot(true);
   tmr1.setInterval(100);
@@ -251,45 +155,28 @@ void TMainFrm::Init() {
   setGeometry(work.x(), work.y(), work.width(), work.height());
   sizeTag_ = 1;
   maxTag_ = 1;
-  imgNoraml->show();
-  imgMax->hide();
+  titleBar_->showFullState(true);
 }
 
-void TMainFrm::setLoadCaption(const QString& caption) {
-  lblLoadCaption->setText(caption);
-  pnlLoadData->move((width() - pnlLoadData->width()) / 2, (height() - pnlLoadData->height()) / 2);
-  pnlLoadData->raise();
-  if (pnlLoadData->isVisible()) pnlLoadData->repaint();
-}
+void TMainFrm::showLoadingCaption(const QString& caption) { pnlLoadData->showCaption(caption); }
 
-void TMainFrm::showLoadingCaption(const QString& caption) {
-  // After a failed load the panel keeps "请重新读取数据" with its retry label.
-  if (loadFailed()) return;
-  pnlLoadData->show();
-  setLoadCaption(caption);
-}
+void TMainFrm::hideLoadingUnlessFailed() { pnlLoadData->hideUnlessFailed(); }
 
-void TMainFrm::hideLoadingUnlessFailed() {
-  if (lblReload->isHidden()) pnlLoadData->hide();
-}
+QString TMainFrm::loadCaption() const { return pnlLoadData->caption(); }
 
-QString TMainFrm::loadCaption() const { return lblLoadCaption->text(); }
-
-bool TMainFrm::loadFailed() const { return !lblReload->isHidden(); }
+bool TMainFrm::loadFailed() const { return pnlLoadData->failed(); }
 
 // The knowledge base, then the shop's prices: a failure of either (a query that
 // fails, or a reading that breaks off) is a load failure with the retry label.
 bool TMainFrm::loadKnowledgeAndPrices(const QStringList& captionsBeforePrices) {
   if (LoadData(dm_) == LoadResult::RowsFailed) return false;
   tsAI->prepareKnowledge();
-  for (const QString& caption : captionsBeforePrices) setLoadCaption(caption);
+  for (const QString& caption : captionsBeforePrices) pnlLoadData->setCaption(caption);
   return GetHerbPriceList(dm_, loginState().ShopId, &LstHerbPrice);
 }
 
 void TMainFrm::showLoadFailure(const QString& caption, const QString& message) {
-  setLoadCaption(caption);
-  pnlLoadData->show();
-  lblReload->show();
+  pnlLoadData->showFailure(caption);
   messages_.showMessage(message);
 }
 
@@ -298,8 +185,8 @@ void TMainFrm::tmr1Timer() {
   QElapsedTimer clock;
   clock.start();
   pnlLoadData->show();
-  setLoadCaption(QStringLiteral("   正在初始化数据..."));
-  setLoadCaption(QStringLiteral("  正在读取【AI】数据..."));
+  pnlLoadData->setCaption(QStringLiteral("   正在初始化数据..."));
+  pnlLoadData->setCaption(QStringLiteral("  正在读取【AI】数据..."));
   if (!loadKnowledgeAndPrices({QStringLiteral("  正在读取【中药价格】数据...")}))
     showLoadFailure(QStringLiteral("  请重新读取数据"), QStringLiteral("读取数据时出错，请检查网络是否正常"));
   vocabularyLoaded_ = GetAliases(dm_, &LstAliases);
@@ -308,7 +195,7 @@ void TMainFrm::tmr1Timer() {
   tsAI->createFirstInquiryPage();
   pnlLoadData->hide();
   if (loadFailed()) {
-    setLoadCaption(QStringLiteral("  请重新读取数据"));
+    pnlLoadData->setCaption(QStringLiteral("  请重新读取数据"));
     pnlLoadData->show();
   }
   qCInfo(lcTiming, "[timing] main window loading finished in %lld ms (%d syndromes, %lld herbs, %lld findings)",
@@ -318,12 +205,11 @@ void TMainFrm::tmr1Timer() {
 }
 
 void TMainFrm::lblReloadClick() {
-  pnlLoadData->hide();
-  lblReload->hide();
+  pnlLoadData->clearFailure();
   bool ok = loadKnowledgeAndPrices({QStringLiteral("正在读取症状数据..."), QStringLiteral("正在读取中药价格数据...")});
   // A vocabulary that failed to load is read again with the rest.
   if (ok && !vocabularyLoaded_) ok = vocabularyLoaded_ = GetAliases(dm_, &LstAliases);
-  if (!ok) showLoadFailure(lblLoadCaption->text(), QStringLiteral("读取系统数据时出错，请检查网络是否正常"));
+  if (!ok) showLoadFailure(pnlLoadData->caption(), QStringLiteral("读取系统数据时出错，请检查网络是否正常"));
 }
 
 TMsgBoxFrm* TMainFrm::msgBox() {
@@ -364,14 +250,7 @@ void TMainFrm::imgSetClick() {
 
 TSetParamFrm* TMainFrm::setParamFrm() const { return setParamFrm_; }
 
-void TMainFrm::setActiveTopButton(TPanel* active) {
-  for (TPanel* b : {imgAI, imgMedRcd, lblMember}) {
-    if (b == active)
-      b->setColors(QColor(0x02, 0x5E, 0x51), Qt::white);
-    else
-      b->setColors(kTopBar, QColor(0xD8, 0xEF, 0xEA));
-  }
-}
+void TMainFrm::setActiveTopButton(TPanel* active) { titleBar_->setActivePage(active); }
 
 void TMainFrm::imgAIClick() {
   setActiveTopButton(imgAI);
@@ -455,8 +334,7 @@ void TMainFrm::toggleSizeState() {
     setGeometry(screen.x() + (screen.width() - w) / 2, screen.y() + (screen.height() - h) / 2, w, h);
     maxTag_ = 2;
     sizeTag_ = 0;
-    imgNoraml->hide();
-    imgMax->show();
+    titleBar_->showFullState(false);
   }
 }
 
@@ -465,8 +343,7 @@ void TMainFrm::placeFull(int width, int height) {
   setGeometry(1, 1, width, height);
   maxTag_ = 1;
   sizeTag_ = 1;
-  imgMax->hide();
-  imgNoraml->show();
+  titleBar_->showFullState(true);
 }
 
 void TMainFrm::imgMaxClick() {
@@ -490,14 +367,6 @@ void TMainFrm::imgNoramlClick() {
 
 void TMainFrm::pnlCloseClick() { close(); }
 
-bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == imgMax || watched == imgNoraml) {
-    if (event->type() == QEvent::Enter) pnlMAx->setColors(kMaxPictureHover, Qt::white);
-    if (event->type() == QEvent::Leave) pnlMAx->setColors(pnlMAx->underMouse() ? kDarkTeal : kGreen, Qt::white);
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
 void TMainFrm::closeEvent(QCloseEvent* e) {
   // However the window is closed ("╳", Alt+F4, the taskbar), the program ends
   // and lets go of its databases.
@@ -505,8 +374,6 @@ void TMainFrm::closeEvent(QCloseEvent* e) {
   QApplication::quit();
 }
 
-}  // namespace tcm::ui
-
-namespace tcm::ui {
 THelpFrm* TMainFrm::helpFrm() const { return helpFrm_; }
+
 }  // namespace tcm::ui

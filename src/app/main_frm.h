@@ -1,6 +1,7 @@
 #pragma once
-// The main window: title bar with its two size states, the page control, and
-// the data loading after login with its progress panel and retry.
+// The main window: the title bar (title_bar.h) with its two size states, the
+// page control, and the data loading after login with its progress panel
+// (load_panel.h) and retry.
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -27,6 +28,8 @@ class THelpFrm;
 class TSetParamFrm;
 class TCustomerFrm;
 class TCustomerRcdFrm;
+class TLoadPanel;
+class TTitleBar;
 
 class TMainFrm : public QWidget, public CustomerHost {
   Q_OBJECT
@@ -75,7 +78,7 @@ class TMainFrm : public QWidget, public CustomerHost {
   TPatMedFrm& patMedFrm() override;
   TDMTestFrm& dmTestFrm() override;
   // Loading
-  QFrame* pnlLoadData = nullptr;
+  TLoadPanel* pnlLoadData = nullptr;
   QLabel* lblLoadCaption = nullptr;
   TPanel* lblReload = nullptr;
   QTimer tmr1;
@@ -122,10 +125,8 @@ class TMainFrm : public QWidget, public CustomerHost {
  protected:
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void setLoadCaption(const QString& caption);
   [[nodiscard]] bool loadKnowledgeAndPrices(const QStringList& captionsBeforePrices);
   void showLoadFailure(const QString& caption, const QString& message);
   void toggleSizeState();
@@ -134,6 +135,7 @@ class TMainFrm : public QWidget, public CustomerHost {
 
   TDMServer& dm_;
   Messages& messages_;
+  TTitleBar* titleBar_ = nullptr;
   QPointer<TMsgBoxFrm> msgBox_;
   QPointer<THelpFrm> helpFrm_;
   QPointer<TSetParamFrm> setParamFrm_;

@@ -18,7 +18,9 @@
 
 #include "kb/knowledge_loader.h"
 #include "customer/customer_strip.h"
+#include "entry/finding_search_popup.h"
 #include "entry/identify_page.h"
+#include "entry/inquiry_column.h"
 #include "entry/sel_sym_fra.h"
 #include "entry/sym_option_frm.h"
 #include "login/login_state.h"
@@ -176,9 +178,9 @@ TEST_F(IdentifyPage, PrimaryMarkAndDiseaseChip) {
   page->AddSelSym("8", "81111", QStringLiteral("失眠"), "3");
   ASSERT_EQ(page->chips(Category::Disease).size(), 1);
   EXPECT_TRUE(page->chips(Category::Disease)[0]->hasPrimaryLook());
-  ASSERT_TRUE(page->DisOptionFrm);
-  EXPECT_TRUE(page->DisOptionFrm->isVisible());
-  page->DisOptionFrm->hide();
+  ASSERT_TRUE(page->inquiry->DisOptionFrm);
+  EXPECT_TRUE(page->inquiry->DisOptionFrm->isVisible());
+  page->inquiry->DisOptionFrm->hide();
 }
 
 TEST_F(IdentifyPage, ChipMenuRemovalClearAndStoredForm) {
@@ -312,7 +314,7 @@ TSelSymFra* visibleAnswer(TSymOptionFrm* w, const std::function<bool(TSelSymFra*
 }  // namespace
 
 TEST_F(IdentifyPage, AnsweringTheFirstInquiryPage) {
-  TSymOptionFrm* inquiry = page->SymptomOptionFrm;
+  TSymOptionFrm* inquiry = page->inquiry->SymptomOptionFrm;
   ASSERT_NE(inquiry, nullptr);
   QTest::qWait(50);  // the page loads from its own timer
   TSelSymFra* cold = visibleAnswer(inquiry, [](TSelSymFra* b) { return b->caption() == QStringLiteral("怕冷"); });
@@ -351,7 +353,7 @@ TEST_F(IdentifyPage, AnsweringTheFirstInquiryPage) {
 }
 
 TEST_P(IdentifyPageOn, TheResultAlwaysAnswersTheFindingsOnScreen) {
-  TSymOptionFrm* inquiry = page->SymptomOptionFrm;
+  TSymOptionFrm* inquiry = page->inquiry->SymptomOptionFrm;
   ASSERT_NE(inquiry, nullptr);
   const auto answer = [inquiry](const QString& caption) -> TSelSymFra* {
     for (int tries = 0; tries < 100; ++tries) {  // the page loads from its own timer

@@ -12,6 +12,7 @@
 #include "login/login_service.h"
 #include "login/login_state.h"
 #include "login_frm.h"
+#include "load_panel.h"
 #include "main_frm.h"
 #include "settings/ini_file.h"
 #include "settings/set_param_frm.h"

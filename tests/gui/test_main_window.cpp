@@ -15,6 +15,7 @@
 #include "entry/identify_page.h"
 #include "help_frm.h"
 #include "login/login_state.h"
+#include "load_panel.h"
 #include "main_frm.h"
 #include "msg_box_frm.h"
 #include "test_support.h"

@@ -1,19 +1,12 @@
 #include "entry/identify_page.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QDateTime>
-#include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollArea>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTableWidget>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -22,6 +15,8 @@
 #include "engine/identification.h"
 #include "result/recommendations.h"
 #include "entry/chip_row.h"
+#include "entry/finding_search_popup.h"
+#include "entry/inquiry_column.h"
 #include "entry/sel_sym_fra.h"
 #include "entry/sym_option_frm.h"
 #include "login/login_state.h"
@@ -41,15 +36,6 @@ const QString kSearchBoxStyle =
 constexpr int kPromptWidth = 300;
 constexpr int kBoxWidth = 70;
 
-QLabel* helpIcon(QWidget* parent) {
-  auto* l = new QLabel(QStringLiteral("?"), parent);
-  l->setFixedSize(18, 18);
-  l->setAlignment(Qt::AlignCenter);
-  l->setCursor(Qt::PointingHandCursor);
-  l->setStyleSheet(QStringLiteral("background: #9BB7B2; color: white; border-radius: 9px; font-size: 12px; font-weight: bold;"));
-  return l;
-}
-
 }  // namespace
 
 TIdentifyPage::TIdentifyPage(TDMServer& dm, Messages& messages, const AliasList& vocabulary, TMainFrm* mainFrm,
@@ -61,7 +47,13 @@ TIdentifyPage::TIdentifyPage(TDMServer& dm, Messages& messages, const AliasList&
   auto* columns = new QHBoxLayout(this);
   columns->setContentsMargins(10, 10, 10, 10);
   columns->setSpacing(10);
-  columns->addWidget(buildInquiryColumn(), 40);
+  inquiry = new TInquiryColumn(*this, this);
+  pgSym = inquiry->pgSym;
+  connect(inquiry, &TInquiryColumn::modeClicked, this, [this](int mode) { mode == 2 ? pnlMod2Click() : pnlMod1Click(); });
+  connect(inquiry, &TInquiryColumn::helpClicked, this, [this](int mode) {
+    if (mainFrm_) mode == 1 ? mainFrm_->Image1Click() : mainFrm_->Image2Click();
+  });
+  columns->addWidget(inquiry, 40);
   columns->addWidget(buildEntryColumn(), 38);
   auto* resultScroll = new QScrollArea(this);
   resultScroll->setWidgetResizable(true);
@@ -73,7 +65,11 @@ TIdentifyPage::TIdentifyPage(TDMServer& dm, Messages& messages, const AliasList&
   resultScroll->setStyleSheet(QStringLiteral("QScrollArea, #pnlResult { background: transparent; }"));
   resultScroll->viewport()->setAutoFillBackground(false);
   columns->addWidget(resultScroll, 22);
-  buildSearchPopup();
+  pnlSearch = new TFindingSearchPopup(this);
+  LstSym = pnlSearch->LstSym;
+  lblCloseSrc = pnlSearch->lblCloseSrc;
+  edtSymName = pnlSearch->edtSymName;
+  connect(pnlSearch, &TFindingSearchPopup::lineChosen, this, &TIdentifyPage::LstSymDblClick);
   // Whatever changes the findings (a pick, an answer, a hint, the chip menu, a
   // mark, clearing), the result shown is the one they give now.
   set_.setChangeHandler([this] { findingsChanged(); });
@@ -96,68 +92,9 @@ TIdentifyPage::TIdentifyPage(TDMServer& dm, Messages& messages, const AliasList&
   });
 }
 
-TIdentifyPage::~TIdentifyPage() {
-  if (DisOptionFrm) delete DisOptionFrm.data();
-}
+TIdentifyPage::~TIdentifyPage() = default;
 
 // ---------------------------------------------------------------- layout
-
-QWidget* TIdentifyPage::buildInquiryColumn() {
-  auto* column = new QFrame(this);
-  column->setObjectName(QStringLiteral("inquiryColumn"));
-  column->setStyleSheet(QStringLiteral("#inquiryColumn { background: white; border: 1px solid #DCE8E5; border-radius: 6px; }"));
-  auto* v = new QVBoxLayout(column);
-  v->setContentsMargins(8, 6, 8, 8);
-  v->setSpacing(4);
-  auto* modes = new QHBoxLayout;
-  modes->setSpacing(4);
-  pnlMod1 = new TPanel(QStringLiteral("体质辨识"), column);
-  pnlMod2 = new TPanel(QStringLiteral("疾病调理"), column);
-  Image1 = helpIcon(column);
-  Image2 = helpIcon(column);
-  for (TPanel* p : {pnlMod1, pnlMod2}) {
-    p->setFixedHeight(34);
-    p->setMinimumWidth(84);
-    p->setAutoFillBackground(false);
-  }
-  modes->addWidget(pnlMod1);
-  modes->addWidget(Image1);
-  modes->addSpacing(24);
-  modes->addWidget(pnlMod2);
-  modes->addWidget(Image2);
-  modes->addStretch(1);
-  v->addLayout(modes);
-
-  pgSym = new QTabWidget(column);
-  pgSym->setObjectName(QStringLiteral("pgSym"));
-  pgSym->setDocumentMode(true);
-  pgSym->setStyleSheet(QStringLiteral(
-      "QTabBar::tab { height: 30px; width: 100px; font-size: 14px; color: #555; background: #EEF3F2; margin-right: 2px; }"
-      "QTabBar::tab:selected { color: white; background: #037C6A; }"));
-  tsSymptom = new QWidget(pgSym);
-  tsTongue = new QWidget(pgSym);
-  tsGynecology = new QWidget(pgSym);
-  tsDisease = new QWidget(pgSym);
-  for (QWidget* t : {tsSymptom, tsTongue, tsGynecology, tsDisease}) {
-    auto* l = new QVBoxLayout(t);
-    l->setContentsMargins(0, 4, 0, 0);
-  }
-  pgSym->addTab(tsSymptom, QStringLiteral("症状"));
-  pgSym->addTab(tsTongue, QStringLiteral("舌脉"));
-  pgSym->addTab(tsGynecology, QStringLiteral("妇科"));
-  pgSym->addTab(tsDisease, QStringLiteral("疾病"));
-  pgSym->setTabVisible(2, false);
-  pgSym->setTabVisible(3, false);
-  v->addWidget(pgSym, 1);
-
-  connect(pnlMod1, &TPanel::clicked, this, &TIdentifyPage::pnlMod1Click);
-  connect(pnlMod2, &TPanel::clicked, this, &TIdentifyPage::pnlMod2Click);
-  Image1->installEventFilter(this);
-  Image2->installEventFilter(this);
-  connect(pgSym, &QTabWidget::currentChanged, this, &TIdentifyPage::inquiryTabChanged);
-  styleModeCaptions();
-  return column;
-}
 
 QWidget* TIdentifyPage::buildEntryColumn() {
   auto* column = new QWidget(this);
@@ -252,33 +189,6 @@ QWidget* TIdentifyPage::buildEntryColumn() {
   return column;
 }
 
-void TIdentifyPage::buildSearchPopup() {
-  pnlSearch = new QFrame(this);
-  pnlSearch->setObjectName(QStringLiteral("pnlSearch"));
-  pnlSearch->setStyleSheet(QStringLiteral("#pnlSearch { background: white; border: 1px solid #037C6A; border-radius: 4px; }"
-                                          "QListWidget { border: none; font-size: 14px; }"
-                                          "QListWidget::item { height: 26px; }"
-                                          "QListWidget::item:selected { background: #037C6A; color: white; }"));
-  auto* v = new QVBoxLayout(pnlSearch);
-  v->setContentsMargins(2, 2, 2, 2);
-  v->setSpacing(0);
-  edtSymName = new QLineEdit(pnlSearch);  // the free-text box lies under the list
-  edtSymName->setObjectName(QStringLiteral("edtSymName"));
-  edtSymName->hide();
-  LstSym = new QListWidget(pnlSearch);
-  LstSym->setObjectName(QStringLiteral("LstSym"));
-  lblCloseSrc = new TPanel(QStringLiteral("关闭"), pnlSearch);
-  lblCloseSrc->setObjectName(QStringLiteral("lblCloseSrc"));
-  lblCloseSrc->setStyleSheet(QStringLiteral("color: #1E63A7; background: transparent; padding: 2px 6px;"));
-  v->addWidget(LstSym, 1);
-  v->addWidget(lblCloseSrc, 0, Qt::AlignRight);
-  pnlSearch->resize(220, 300);
-  pnlSearch->hide();
-  connect(LstSym, &QListWidget::itemDoubleClicked, this, [this] { LstSymDblClick(); });
-  LstSym->installEventFilter(this);
-  connect(lblCloseSrc, &TPanel::clicked, this, &TIdentifyPage::closeSearchPopup);
-}
-
 // ---------------------------------------------------------------- selected findings
 
 QList<TSelSymFra*> TIdentifyPage::chips(Category c) const { return chipWidgets_[static_cast<size_t>(c)]; }
@@ -367,7 +277,7 @@ void TIdentifyPage::chipDeleteRequested(TSelSymFra* chip) {
   if (!categoryOf(chip->classId, &c)) return;
   const QString id = chip->id;
   Del(c, id);
-  forEachInquiry([&id](TSymOptionFrm* w) { w->unselectAnswer(id); });
+  inquiry->forEachInquiry([&id](TSymOptionFrm* w) { w->unselectAnswer(id); });
 }
 
 void TIdentifyPage::chipCaptionClicked(TSelSymFra* chip) {
@@ -392,7 +302,7 @@ void TIdentifyPage::ClearSym() {
     qDeleteAll(list);
     list.clear();
   }
-  forEachInquiry([](TSymOptionFrm* w) { w->clearSelection(); });
+  inquiry->forEachInquiry([](TSymOptionFrm* w) { w->clearSelection(); });
   customer->clear();
   result->ClearResult();
   for (size_t i = 0; i < rows.size(); ++i) searchBoxes[i]->setVisible(i == 0);
@@ -459,24 +369,13 @@ void TIdentifyPage::edtSymNameChange(QLineEdit* box) {
     return;
   }
   if (out.action == SearchAction::KeepList) return;
-  LstSym->clear();
-  for (const SearchHit& hit : out.hits) {
-    auto* item = new QListWidgetItem(hit.name, LstSym);
-    item->setData(Qt::UserRole, hit.entry.id);
-    item->setData(Qt::UserRole + 1, hit.entry.classId);
-    item->setData(Qt::UserRole + 2, hit.entry.mutex);
-  }
+  pnlSearch->showHits(out.hits);
   placeSearchPopup(box);
 }
 
 void TIdentifyPage::placeSearchPopup(QLineEdit* box) {
-  const QPoint boxBottom = box->mapTo(this, QPoint(0, box->height()));
-  const QRect area(pnlEntry->mapTo(this, QPoint(0, 0)), pnlEntry->size());
-  int left = boxBottom.x() + 40;
-  if (left + pnlSearch->width() > area.right() - 5) left = area.right() - pnlSearch->width();
-  pnlSearch->move(left, boxBottom.y());
-  pnlSearch->show();
-  pnlSearch->raise();
+  pnlSearch->placeUnder(box->mapTo(this, QPoint(0, box->height())),
+                        QRect(pnlEntry->mapTo(this, QPoint(0, 0)), pnlEntry->size()));
 }
 
 void TIdentifyPage::edtSymKeyUp(QLineEdit* box, int key) {
@@ -490,28 +389,20 @@ void TIdentifyPage::edtSymKeyUp(QLineEdit* box, int key) {
   placeSearchPopup(box);
 }
 
-void TIdentifyPage::closeSearchPopup() {
-  edtSymName->clear();
-  pnlSearch->hide();
-}
+void TIdentifyPage::closeSearchPopup() { pnlSearch->closePopup(); }
 
 void TIdentifyPage::LstSymDblClick() {
-  QListWidgetItem* item = LstSym->currentItem();
-  if (!item) {
+  const std::optional<OfferedFinding> line = pnlSearch->currentLine();
+  if (!line) {
     // Nothing chosen: the run goes on with what is selected.
     Ai(QString());
     return;
   }
-  const QString id = item->data(Qt::UserRole).toString();
-  const QString classId = item->data(Qt::UserRole + 1).toString();
-  const QString mutex = item->data(Qt::UserRole + 2).toString();
-  const QString name = item->text();
-  if (set_.GetMutexSym(mutex)) return;
-  if (categoryFull(classId)) return;
-  const bool added = AddSelSym(classId, id, name, QString());
-  LstSym->clear();
+  if (set_.GetMutexSym(line->mutex)) return;
+  if (categoryFull(line->classId)) return;
+  const bool added = AddSelSym(line->classId, line->id, line->name, QString());
+  pnlSearch->clearAndHide();
   search_.reset();
-  pnlSearch->hide();
   if (EdtTmp) {
     EdtTmp->clear();
     EdtTmp->setFocus();
@@ -528,98 +419,31 @@ void TIdentifyPage::edtGenderOrAgeChange() {
 }
 
 void TIdentifyPage::SetGynecology() {
-  // In "疾病调理" the tab strip is gone and only the disease page is reachable:
-  // turning to "症状" there would leave the clerk on a page of the other mode
-  // with no way back but a mode click, which clears the customer. The tabs
-  // follow the customer again when "体质辨识" is chosen (it calls this anew).
-  if (mode_ != 1) return;
-  pgSym->setTabVisible(2, gynecologyAllowed(customer->edtGender->currentText(), customer->edtAge->text()));
-  pgSym->setCurrentIndex(0);
+  inquiry->showGynecologyTab(gynecologyAllowed(customer->edtGender->currentText(), customer->edtAge->text()));
 }
 
-bool TIdentifyPage::gynecologyTabShown() const { return pgSym->isTabVisible(2); }
+bool TIdentifyPage::gynecologyTabShown() const { return inquiry->gynecologyTabShown(); }
 
 // ---------------------------------------------------------------- modes and inquiry
 
-void TIdentifyPage::styleModeCaptions() {
-  // The active caption is green and bold with a short bar under it.
-  const QString active = QStringLiteral("color: #037C6A; font-weight: bold; font-size: 16px; border-bottom: 3px solid #037C6A;");
-  const QString inactive = QStringLiteral("color: #222; font-size: 16px;");
-  pnlMod1->setStyleSheet(mode_ == 1 ? active : inactive);
-  pnlMod2->setStyleSheet(mode_ == 2 ? active : inactive);
-}
-
 void TIdentifyPage::pnlMod1Click() {
-  mode_ = 1;
-  styleModeCaptions();
-  pgSym->tabBar()->show();
-  pgSym->setTabVisible(0, true);
-  pgSym->setTabVisible(1, true);
-  pgSym->setTabVisible(3, false);
-  pgSym->setCurrentIndex(0);
+  inquiry->showMode(1);
   ClearSym();
   SetGynecology();
 }
 
 void TIdentifyPage::pnlMod2Click() {
-  mode_ = 2;
-  styleModeCaptions();
-  pgSym->setTabVisible(3, true);
-  pgSym->setCurrentIndex(3);
-  for (int t : {0, 1, 2}) pgSym->setTabVisible(t, false);
-  pgSym->tabBar()->hide();
+  inquiry->showMode(2);
   ClearSym();
 }
 
-TSymOptionFrm* TIdentifyPage::createDockedInquiry(QWidget* tab, const QString& title) {
-  auto* w = new TSymOptionFrm(*this, tab);
-  tab->layout()->addWidget(w);
-  w->CurrTabTitle = title;
-  w->show();
-  w->tmr1->start();
-  return w;
-}
+void TIdentifyPage::createFirstInquiryPage() { inquiry->createFirstInquiryPage(); }
 
-void TIdentifyPage::createFirstInquiryPage() {
-  if (!SymptomOptionFrm) SymptomOptionFrm = createDockedInquiry(tsSymptom, QStringLiteral("基础问诊"));
-}
-
-void TIdentifyPage::inquiryTabChanged(int index) {
-  if (index == 1 && !TongueOptionFrm) TongueOptionFrm = createDockedInquiry(tsTongue, QStringLiteral("舌脉"));
-  if (index == 2 && !GynecologyOptionFrm) GynecologyOptionFrm = createDockedInquiry(tsGynecology, QStringLiteral("妇科"));
-  if (index == 3 && !DiseaseOptionFrm) DiseaseOptionFrm = createDockedInquiry(tsDisease, QStringLiteral("疾病"));
-}
-
-void TIdentifyPage::SelectOption(const QString& diseaseId) {
-  if (!DisOptionFrm) DisOptionFrm = new TSymOptionFrm(*this, window(), TSymOptionFrm::Mode::Floating);
-  DisOptionFrm->showCenteredOver(window());
-  DisOptionFrm->GetSymptomHint(QString(), diseaseId);
-}
-
-TSymOptionFrm* TIdentifyPage::activeInquiry() const {
-  switch (pgSym->currentIndex()) {
-    case 0:
-      return SymptomOptionFrm;
-    case 1:
-      return TongueOptionFrm;
-    case 2:
-      return GynecologyOptionFrm;
-    case 3:
-      return DiseaseOptionFrm;
-    default:
-      return nullptr;
-  }
-}
+void TIdentifyPage::SelectOption(const QString& diseaseId) { inquiry->openDiseaseInquiry(diseaseId); }
 
 void TIdentifyPage::wheelEvent(QWheelEvent* e) {
-  if (TSymOptionFrm* w = activeInquiry()) w->wheelTurn(e->angleDelta().y());
+  if (TSymOptionFrm* w = inquiry->activeInquiry()) w->wheelTurn(e->angleDelta().y());
   e->accept();
-}
-
-void TIdentifyPage::forEachInquiry(const std::function<void(TSymOptionFrm*)>& f) {
-  for (TSymOptionFrm* w : {SymptomOptionFrm.data(), TongueOptionFrm.data(), GynecologyOptionFrm.data(),
-                           DiseaseOptionFrm.data(), DisOptionFrm.data()})
-    if (w) f(w);
 }
 
 void TIdentifyPage::showLoading(const QString& caption) {
@@ -665,10 +489,6 @@ void TIdentifyPage::Ai(const QString& primaryId) {
 // ---------------------------------------------------------------- events
 
 bool TIdentifyPage::eventFilter(QObject* watched, QEvent* event) {
-  if ((watched == Image1 || watched == Image2) && event->type() == QEvent::MouseButtonRelease) {
-    if (mainFrm_) (watched == Image1) ? mainFrm_->Image1Click() : mainFrm_->Image2Click();
-    return true;
-  }
   if (event->type() == QEvent::MouseButtonRelease && watched->property("row").isValid()) {
     pnlRowClick(static_cast<Category>(watched->property("row").toInt()));
     return true;
@@ -680,7 +500,7 @@ bool TIdentifyPage::eventFilter(QObject* watched, QEvent* event) {
     auto* ke = static_cast<QKeyEvent*>(event);
     if (box->hasSelectedText() && (ke->text() == QLatin1String(".") || ke->key() == Qt::Key_Backspace)) return true;
     if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
-      if (LstSym->count() == 0) {
+      if (pnlSearch->lineCount() == 0) {
         const QString free = edtSymName->text();
         if (!free.isEmpty()) {
           EdtTmp->setText(EdtTmp->text().isEmpty() ? free : EdtTmp->text() + QStringLiteral("，") + free);
@@ -693,10 +513,7 @@ bool TIdentifyPage::eventFilter(QObject* watched, QEvent* event) {
       }
     }
     if (ke->key() == Qt::Key_Down || ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
-      if (pnlSearch->isVisible()) {
-        LstSym->setFocus();
-        if (LstSym->count() > 0) LstSym->setCurrentRow(0);
-      }
+      if (pnlSearch->isVisible()) pnlSearch->focusFirstLine();
       return true;
     }
     if (ke->key() == Qt::Key_Escape) {
@@ -705,17 +522,6 @@ bool TIdentifyPage::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   if (isSearchBox && event->type() == QEvent::KeyRelease) edtSymKeyUp(box, static_cast<QKeyEvent*>(event)->key());
-  if (watched == LstSym && event->type() == QEvent::KeyPress) {
-    auto* ke = static_cast<QKeyEvent*>(event);
-    if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
-      LstSymDblClick();
-      return true;
-    }
-    if (ke->key() == Qt::Key_Escape) {
-      closeSearchPopup();
-      return true;
-    }
-  }
   return QWidget::eventFilter(watched, event);
 }
 

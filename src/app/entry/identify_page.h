@@ -1,6 +1,7 @@
 #pragma once
-// The identification screen: inquiry tabs on the left, the customer strip and
-// the selected findings in the middle, the result panel on the right.
+// The identification screen: the inquiry column on the left (inquiry_column.h),
+// the customer strip and the selected findings with their search pop-up
+// (finding_search_popup.h) in the middle, the result panel on the right.
 #include <QPointer>
 #include <QWidget>
 #include <array>
@@ -27,6 +28,8 @@ class Messages;
 namespace tcm::ui {
 
 class TChipRow;
+class TFindingSearchPopup;
+class TInquiryColumn;
 class TCustomerStrip;
 class TPanel;
 class TResultPanel;
@@ -41,17 +44,9 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
                 QWidget* parent = nullptr);
   ~TIdentifyPage() override;
 
-  // Mode captions and inquiry tabs
-  TPanel* pnlMod1 = nullptr;
-  TPanel* pnlMod2 = nullptr;
-  QLabel* Image1 = nullptr;
-  QLabel* Image2 = nullptr;
-  QTabWidget* pgSym = nullptr;
-  QWidget* tsSymptom = nullptr;
-  QWidget* tsTongue = nullptr;
-  QWidget* tsGynecology = nullptr;
-  QWidget* tsDisease = nullptr;
-  QPointer<TSymOptionFrm> SymptomOptionFrm, TongueOptionFrm, GynecologyOptionFrm, DiseaseOptionFrm, DisOptionFrm;
+  // Mode captions and inquiry tabs (inquiry_column.h)
+  TInquiryColumn* inquiry = nullptr;
+  QTabWidget* pgSym = nullptr;  // the inquiry column's tabs
   // The customer strip: the current customer's one owner.
   TCustomerStrip* customer = nullptr;
   // Hints
@@ -61,7 +56,8 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   std::array<TChipRow*, 4> rows{};  // pnlSym, pnlTongue, pnlPulse, pnlDisease
   std::array<QLineEdit*, 4> searchBoxes{};  // edtSearch, edtSearcTongue, edtSearchPulse, edtSearchDisease
   QLineEdit* EdtTmp = nullptr;
-  QFrame* pnlSearch = nullptr;
+  // The search pop-up (finding_search_popup.h) and its parts.
+  TFindingSearchPopup* pnlSearch = nullptr;
   QListWidget* LstSym = nullptr;
   TPanel* lblCloseSrc = nullptr;
   QLineEdit* edtSymName = nullptr;
@@ -133,15 +129,12 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   void wheelEvent(QWheelEvent* e) override;
 
  private:
-  QWidget* buildInquiryColumn();
   QWidget* buildEntryColumn();
-  void buildSearchPopup();
   void relayoutRow(Category c);
   // The set changed: run the identification on it, or show no result when it is empty.
   void findingsChanged();
   // The symptom box as an ordinary empty search box (70 px, regular colour).
   void leavePrompt();
-  void styleModeCaptions();
   void placeSearchPopup(QLineEdit* box);
   void closeSearchPopup();
   // Any key but the ones that do not search brings the pop-up back under the box.
@@ -150,10 +143,6 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   void chipDeleteRequested(TSelSymFra* chip);
   void SelectOption(const QString& diseaseId);
   void edtGenderOrAgeChange();
-  void inquiryTabChanged(int index);
-  TSymOptionFrm* createDockedInquiry(QWidget* tab, const QString& title);
-  TSymOptionFrm* activeInquiry() const;
-  void forEachInquiry(const std::function<void(TSymOptionFrm*)>& f);
   void showDietResult(int id, const QString& name, const QString& pre);
 
   TDMServer& dm_;
@@ -165,7 +154,6 @@ class TIdentifyPage : public QWidget, public SymOptionHost {
   VocabularySearch search_;
   QString lastRunError_;
   SyndromeIndexCache indexCache_;
-  int mode_ = 1;
 };
 
 }  // namespace tcm::ui
