@@ -102,3 +102,42 @@ TEST(VocabularySearch, KeyIsCutAt255GbkBytes) {
   EXPECT_EQ(length % 2, 0);
   EXPECT_EQ(key.size(), length / 2);
 }
+
+// The one-pass index answers every key as the entry-by-entry scan does: in
+// list order, an entry matched by pinyin and name once, the category filter,
+// the 51-line limit, and a key spanning the end of one entry and the start of
+// the next never matching.
+TEST(VocabularySearch, TheIndexFindsWhatTheScanFinds) {
+  AliasList v = vocabulary();
+  for (int i = 0; i < 120; ++i) {
+    AliasItem item;
+    item.entry.id = QString::number(20000 + i);
+    item.entry.classId = i % 3 == 0 ? "5" : "0";
+    item.entry.pinyin = i % 2 ? "TX" : "XT";
+    item.entry.name = i % 2 ? QStringLiteral("痛心") : QStringLiteral("心痛");
+    v << item;
+  }
+  const VocabularyIndex index(v);
+  ASSERT_TRUE(index.isFor(v));
+  const QStringList keys = {"t", "tt", "TX", "xt", QStringLiteral("痛"), QStringLiteral("心痛"), QStringLiteral("痛心"),
+                            "%_", "'", "TTST", QStringLiteral("痛舌"), "LT", QStringLiteral("裂糖"), "zz",
+                            QString(QChar(0x1F)), QStringLiteral("头痛") + QChar(0x1E)};
+  for (const QString& category : {QStringLiteral("0"), QStringLiteral("5"), QStringLiteral("8")}) {
+    for (const QString& key : keys) {
+      const SearchOutcome scan = searchVocabulary(v, key, category, false);
+      const SearchOutcome indexed = searchVocabulary(v, key, category, false, &index);
+      EXPECT_EQ(names(indexed), names(scan)) << key.toStdString() << " in " << category.toStdString();
+      QStringList scanIds, indexedIds;
+      for (const SearchHit& h : scan.hits) scanIds << h.entry.id;
+      for (const SearchHit& h : indexed.hits) indexedIds << h.entry.id;
+      EXPECT_EQ(indexedIds, scanIds) << key.toStdString() << " in " << category.toStdString();
+    }
+  }
+  EXPECT_EQ(searchVocabulary(v, "t", "0", false, &index).hits.size(), kMaxSearchResults);
+  EXPECT_TRUE(searchVocabulary(v, "TTST", "0", false, &index).hits.isEmpty());
+  // An index of another list is not used for this one.
+  AliasList other = vocabulary();
+  EXPECT_FALSE(index.isFor(other));
+  EXPECT_EQ(names(searchVocabulary(other, QStringLiteral("痛"), "0", false, &index)),
+            (QStringList{QStringLiteral("头痛"), QStringLiteral("头痛欲裂")}));
+}
