@@ -76,6 +76,11 @@ TEST_F(SheetPrint, PrintsOnePageWithTheShopNameOnTheDefaultQueue) {
   ASSERT_TRUE(run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}, &text));
   EXPECT_TRUE(text.contains(QStringLiteral("康宁中医馆"))) << text.toStdString();
   EXPECT_TRUE(text.contains(QStringLiteral("亚健康状态中医辨识"))) << text.toStdString();
+  // The printed words are text, the visit number and the customer as well.
+  const QString words = QString(text).remove(QRegularExpression(QStringLiteral("\\s")));
+  for (const QString& word : {QStringLiteral("202503070001"), QStringLiteral("张三"), QStringLiteral("性别：男"),
+                              QStringLiteral("年龄：45"), QStringLiteral("人参9g"), QStringLiteral("气虚质")})
+    EXPECT_TRUE(words.contains(word)) << word.toStdString() << " not in: " << words.toStdString();
 
   QTemporaryDir out;
   ASSERT_TRUE(out.isValid());

@@ -59,7 +59,11 @@ TPrintRPFrm::TPrintRPFrm(QWidget* parent)
   btnAdd->setObjectName(QStringLiteral("btnAdd"));
   RzButton1 = new QPushButton(QStringLiteral("保存图片"), this);
   RzButton1->setObjectName(QStringLiteral("RzButton1"));
-  for (QPushButton* b : {btnAdd, RzButton1}) {
+  btnPreview = new QPushButton(QStringLiteral("打印预览"), this);
+  btnPreview->setObjectName(QStringLiteral("btnPreview"));
+  btnPdf = new QPushButton(QStringLiteral("导出PDF"), this);
+  btnPdf->setObjectName(QStringLiteral("btnPdf"));
+  for (QPushButton* b : {btnPreview, btnAdd, RzButton1, btnPdf}) {
     b->setFixedHeight(kButtonRow - 8);
     b->setCursor(Qt::PointingHandCursor);
     row->addWidget(b);
@@ -67,6 +71,8 @@ TPrintRPFrm::TPrintRPFrm(QWidget* parent)
   root->addLayout(row);
   connect(btnAdd, &QPushButton::clicked, this, &TPrintRPFrm::btnAddClick);
   connect(RzButton1, &QPushButton::clicked, this, &TPrintRPFrm::RzButton1Click);
+  connect(btnPreview, &QPushButton::clicked, this, &TPrintRPFrm::btnPreviewClick);
+  connect(btnPdf, &QPushButton::clicked, this, &TPrintRPFrm::btnPdfClick);
 }
 
 QString TPrintRPFrm::pictureFile() const { return freeSheetPicturePath(sheetContext().pictureDir, ID); }
@@ -89,14 +95,24 @@ void TPrintRPFrm::RzButton1Click() {
   if (m) m->showCaptioned(QStringLiteral("提示"), QStringLiteral("图片已保存：%1").arg(QDir::toNativeSeparators(written)));
 }
 
+void TPrintRPFrm::btnPreviewClick() { PreviewDF(LstObj, Fee, Syn, UseUnit, UseUnitC, this); }
+
+void TPrintRPFrm::btnPdfClick() {
+  Messages* m = sheetContext().messages;
+  QString written, error;
+  const QByteArray pdf = sheetPdf(LstObj, Fee, Syn, UseUnit, UseUnitC);
+  const bool saved = pdf.isEmpty() ? (error = QStringLiteral("导出PDF失败：处方单无法生成PDF"), false)
+                                   : saveNewSheetFile(pdf, sheetContext().pictureDir, ID, QStringLiteral("pdf"),
+                                                      QStringLiteral("导出PDF失败"), &written, &error);
+  if (!saved) {
+    if (m) m->showCaptioned(QStringLiteral("错误"), error);
+    return;
+  }
+  if (m) m->showCaptioned(QStringLiteral("提示"), QStringLiteral("PDF已导出：%1").arg(QDir::toNativeSeparators(written)));
+}
+
 bool savePicturePng(const QImage& picture, const QString& dir, const QString& stem, QString* written,
                     QString* error) {
-  const QFileInfo folder(dir);
-  const QString shownDir = QDir::toNativeSeparators(folder.absoluteFilePath());
-  if (!folder.isDir()) {
-    *error = QStringLiteral("保存图片失败：文件夹“%1”不存在").arg(shownDir);
-    return false;
-  }
   // Encoded first, so a failing encoder touches no file.
   QByteArray png;
   QBuffer buffer(&png);
@@ -104,24 +120,36 @@ bool savePicturePng(const QImage& picture, const QString& dir, const QString& st
     *error = QStringLiteral("保存图片失败：图片无法编码为PNG");
     return false;
   }
+  return saveNewSheetFile(png, dir, stem, QStringLiteral("png"), QStringLiteral("保存图片失败"), written, error);
+}
+
+bool saveNewSheetFile(const QByteArray& bytes, const QString& dir, const QString& stem, const QString& suffix,
+                      const QString& failure, QString* written, QString* error) {
+  const QFileInfo folder(dir);
+  const QString shownDir = QDir::toNativeSeparators(folder.absoluteFilePath());
+  if (!folder.isDir()) {
+    *error = QStringLiteral("%1：文件夹“%2”不存在").arg(failure, shownDir);
+    return false;
+  }
+  const QString kind = suffix == QLatin1String("png") ? QStringLiteral("图片名") : QStringLiteral("文件名");
   // The name is only claimed by creating the file (it must not exist yet), so
-  // a picture another window saved a moment ago is never replaced: the next
-  // free name is taken instead.
+  // a file another window saved a moment ago is never replaced: the next free
+  // name is taken instead.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const QString target = freeSheetPicturePath(dir, stem);
+    const QString target = freeSheetFilePath(dir, stem, suffix);
     if (target.isEmpty()) {
-      *error = QStringLiteral("保存图片失败：文件夹“%1”中“%2”的图片名已用完").arg(shownDir, stem);
+      *error = QStringLiteral("%1：文件夹“%2”中“%3”的%4已用完").arg(failure, shownDir, stem, kind);
       return false;
     }
     const QString shown = QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath());
     QFile file(target);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
       if (QFileInfo(target).exists() || QFileInfo(target).isSymLink()) continue;
-      *error = QStringLiteral("保存图片失败：%1（%2）").arg(shown, file.errorString());
+      *error = QStringLiteral("%1：%2（%3）").arg(failure, shown, file.errorString());
       return false;
     }
-    if (file.write(png) != png.size() || !file.flush()) {
-      *error = QStringLiteral("保存图片失败：%1（%2）").arg(shown, file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+      *error = QStringLiteral("%1：%2（%3）").arg(failure, shown, file.errorString());
       file.close();
       file.remove();  // this save's own half-written file
       return false;
@@ -130,7 +158,7 @@ bool savePicturePng(const QImage& picture, const QString& dir, const QString& st
     *written = QFileInfo(target).absoluteFilePath();
     return true;
   }
-  *error = QStringLiteral("保存图片失败：文件夹“%1”中没有空闲的图片名").arg(shownDir);
+  *error = QStringLiteral("%1：文件夹“%2”中没有空闲的%3").arg(failure, shownDir, kind);
   return false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The prescription picture "处方打印": the identification sheet of the last
-// opening as a picture, printed with "打印" or saved under PR with "保存图片".
+// opening as a picture, previewed with "打印预览", printed with "打印", saved
+// under PR with "保存图片" or as a PDF with "导出PDF".
 #include <QImage>
 #include <QString>
 #include <QWidget>
@@ -28,6 +29,8 @@ class TPrintRPFrm : public QWidget {
   QLabel* imgView = nullptr;  // shows Img
   QPushButton* btnAdd = nullptr;     // "打印"
   QPushButton* RzButton1 = nullptr;  // "保存图片"
+  QPushButton* btnPreview = nullptr; // "打印预览"
+  QPushButton* btnPdf = nullptr;     // "导出PDF": the sheet as a PDF under PR
 
   QImage Img;  // 565 × 665
   PrintList LstObj;
@@ -43,6 +46,8 @@ class TPrintRPFrm : public QWidget {
  public Q_SLOTS:
   void btnAddClick();
   void RzButton1Click();
+  void btnPreviewClick();
+  void btnPdfClick();
 };
 
 // Writes `picture` as PNG data into `dir` under the first free picture name of
@@ -51,6 +56,11 @@ class TPrintRPFrm : public QWidget {
 // the file; `error` says why not.
 [[nodiscard]] bool savePicturePng(const QImage& picture, const QString& dir, const QString& stem, QString* written,
                                   QString* error);
+
+// Writes `bytes` into `dir` under the first free name of `stem` with `suffix`
+// (freeSheetFilePath), under the same promise; `error` starts with `failure`.
+[[nodiscard]] bool saveNewSheetFile(const QByteArray& bytes, const QString& dir, const QString& stem,
+                                    const QString& suffix, const QString& failure, QString* written, QString* error);
 
 // The one picture window of the process (null before the first opening).
 TPrintRPFrm* printRPFrm();

@@ -2,8 +2,13 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QBuffer>
 #include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <cups/cups.h>
@@ -51,7 +56,12 @@ QDateTime sheetNow() {
 QString sheetFontFamily() {
   static const QString family = [] {
     const QStringList have = QFontDatabase::families();
-    for (const QString& w : {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("SimSun"), QStringLiteral("宋体")})
+    // A TrueType Song (Ming) face first: in a PDF (exported or printed) its
+    // glyphs keep their characters, so every word can be searched and copied.
+    // Out of the Noto CJK collections the PDF engine maps ideographs back to
+    // Kangxi radicals (⽓ for 气) and loses the visit number's digits.
+    for (const QString& w : {QStringLiteral("AR PL UMing CN"), QStringLiteral("SimSun"), QStringLiteral("宋体"),
+                             QStringLiteral("Noto Serif CJK SC")})
       if (have.contains(w)) return w;
     return uiFontFamily();
   }();
@@ -59,7 +69,13 @@ QString sheetFontFamily() {
 }
 
 QFont sheetQFont(const SheetFont& font) {
-  QFont f(sheetFontFamily());
+  // Letters and digits from a serif TrueType face, the ideographs from the
+  // Song face: the print path (the server turns the job into PostScript and
+  // back) draws the Song face's Latin glyphs as Type 3 pictures without
+  // characters, which would take the visit number and the doses out of the
+  // printed text.
+  QFont f;
+  f.setFamilies({QStringLiteral("DejaVu Serif"), sheetFontFamily()});
   f.setPointSize(font.pointSize);
   f.setBold(font.bold);
   f.setItalic(font.italic);
@@ -134,6 +150,55 @@ bool VPrintDF(const PrintList& LstObj, const QString& Fee, QImage& Img, const QS
   if (painter.isActive()) paintSheet(painter, layout);
   if (drawn) *drawn = layout;
   return true;
+}
+
+namespace {
+
+// Lays the sheet out on a page device (a printer or a PDF) and draws it.
+bool paintSheetOnPage(QPagedPaintDevice& device, const QRect& page, const SheetInput& input) {
+  const SheetMeasure measure = sheetMeasure(&device);
+  const SheetLayout layout = layoutSheet(input, measureSheetMetrics(page.width(), page.height(), measure), measure);
+  QPainter painter;
+  if (!painter.begin(&device)) return false;
+  paintSheet(painter, layout);
+  return painter.end();
+}
+
+}  // namespace
+
+QByteArray sheetPdf(const PrintList& LstObj, const QString& Fee, const QString& Syn, const QString& UseUnit,
+                    const QString& UseUnitC) {
+  QByteArray pdf;
+  QBuffer buffer(&pdf);
+  if (!buffer.open(QIODevice::WriteOnly)) return {};
+  {
+    QPdfWriter writer(&buffer);
+    writer.setResolution(kSheetPdfDotsPerInch);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                                     QPageLayout::Millimeter));
+    writer.setTitle(UseUnitC.isEmpty() ? QStringLiteral("处方") : UseUnitC);
+    writer.setCreator(QStringLiteral("tcmcare"));
+    const QRect page = writer.pageLayout().paintRectPixels(writer.resolution());
+    if (!paintSheetOnPage(writer, page, makeSheetInput(LstObj, Fee, Syn, UseUnit, UseUnitC))) return {};
+  }
+  return pdf;
+}
+
+void PreviewDF(const PrintList& LstObj, const QString& Fee, const QString& Syn, const QString& UseUnit,
+               const QString& UseUnitC, QWidget* parent) {
+  const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+  QPrinter printer(QPrinter::HighResolution);
+  if (!info.isNull()) printer.setPrinterName(info.printerName());
+  printer.setDocName(UseUnitC.isEmpty() ? QStringLiteral("处方") : UseUnitC);
+  QPrintPreviewDialog preview(&printer, parent);
+  preview.setObjectName(QStringLiteral("PreviewDlg"));
+  preview.setWindowTitle(QStringLiteral("打印预览"));
+  const SheetInput input = makeSheetInput(LstObj, Fee, Syn, UseUnit, UseUnitC);
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&input](QPrinter* p) {
+    const QRect page = p->pageLayout().paintRectPixels(p->resolution());
+    if (!paintSheetOnPage(*p, page, input)) reportPrintError(QStringLiteral("打印机“%1”无法开始打印任务").arg(p->printerName()));
+  });
+  preview.exec();
 }
 
 bool PrintDF(const PrintList& LstObj, const QString& Fee, const QString& Syn, const QString& UseUnit,

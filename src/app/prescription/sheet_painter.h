@@ -1,6 +1,8 @@
 #pragma once
-// Draws the identification sheet: into the preview picture (VPrintDF) and as
-// a one-page job on the default printer (PrintDF), both from the one layout.
+// Draws the identification sheet: into the preview picture (VPrintDF), as a
+// one-page job on the default printer (PrintDF), into Qt's print preview
+// (PreviewDF) and as a PDF (sheetPdf), all from the one layout.
+#include <QByteArray>
 #include <QDateTime>
 #include <QFont>
 #include <QPointer>
@@ -67,5 +69,18 @@ bool VPrintDF(const PrintList& LstObj, const QString& Fee, QImage& Img, const QS
 // "打印错误提示" with the reason and returns false.
 bool PrintDF(const PrintList& LstObj, const QString& Fee, const QString& Syn, const QString& UseUnit,
              const QString& UseUnitC);
+
+// The resolution of the sheet's PDF.
+constexpr int kSheetPdfDotsPerInch = 300;
+
+// The sheet as a one-page A4 PDF, its fonts embedded with their character maps
+// so every word can be searched and copied. Empty when it cannot be drawn.
+QByteArray sheetPdf(const PrintList& LstObj, const QString& Fee, const QString& Syn, const QString& UseUnit,
+                    const QString& UseUnitC);
+
+// "打印预览": Qt's preview of the sheet on the default printer's page, from
+// which it can be printed.
+void PreviewDF(const PrintList& LstObj, const QString& Fee, const QString& Syn, const QString& UseUnit,
+               const QString& UseUnitC, QWidget* parent);
 
 }  // namespace tcm::ui

@@ -224,9 +224,14 @@ QString sheetAmountBasis(const PrintList& list, const QString& kind) {
 }
 
 QString freeSheetPicturePath(const QString& dir, const QString& stem) {
+  return freeSheetFilePath(dir, stem, QStringLiteral("png"));
+}
+
+QString freeSheetFilePath(const QString& dir, const QString& stem, const QString& suffix) {
   const QDir folder(dir);
   for (int n = 1; n <= 999; ++n) {
-    const QString name = n == 1 ? stem + QStringLiteral(".png") : QStringLiteral("%1-%2.png").arg(stem).arg(n);
+    const QString name =
+        n == 1 ? QStringLiteral("%1.%2").arg(stem, suffix) : QStringLiteral("%1-%2.%3").arg(stem).arg(n).arg(suffix);
     const QString path = folder.filePath(name);
     // Anything of that name counts as taken, a folder or a dangling link as well.
     if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink()) return path;

@@ -86,5 +86,7 @@ QString sheetAmountBasis(const PrintList& list, const QString& kind);
 // for the first of the day, then "stem-2.png", "stem-3.png", … — the first
 // name nothing in `dir` holds yet. Empty when all 999 are taken.
 QString freeSheetPicturePath(const QString& dir, const QString& stem);
+// The same for another kind of file of the sheet ("pdf": "stem.pdf", "stem-2.pdf", …).
+QString freeSheetFilePath(const QString& dir, const QString& stem, const QString& suffix);
 
 }  // namespace tcm
