@@ -34,7 +34,7 @@ const char* const kUsage =
     "                          中断的恢复由下次启动（客户端、init-db、restore）完成或复原\n"
     "  help [命令]             显示本说明\n"
     "\n"
-    "数据目录：--data 或环境变量 TCM_DATA_DIR，默认为当前目录（loc.db、fm.db、set.ini、PR）。\n"
+    "数据目录：--data 或环境变量 TCM_DATA_DIR，默认为 ~/.local/share/tcmcare（loc.db、fm.db、set.ini、PR）。\n"
     "远程数据库：--remote 或环境变量 TCM_REMOTE_DB，例如 postgresql://用户:密码@主机:5432/fm\n"
     "            或 sqlite:/路径/fm.db；默认为数据目录中的 fm.db。\n";
 

@@ -53,4 +53,9 @@ TEST(DataFolderSetting, OptionsOverrideEnvironment) {
   EXPECT_EQ(DbSettings::fromEnvironmentAndArgs(&none).dataDir, "/tmp/from-env");
   qunsetenv("TCM_DATA_DIR");
   qunsetenv("TCM_REMOTE_DB");
+  // Nothing given: the user's data location, wherever the program was started.
+  const QByteArray xdg = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", "/tmp/xdg-data");
+  EXPECT_EQ(DbSettings::fromEnvironmentAndArgs(&none).dataDir, "/tmp/xdg-data/tcmcare");
+  if (xdg.isEmpty()) qunsetenv("XDG_DATA_HOME"); else qputenv("XDG_DATA_HOME", xdg);
 }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -72,6 +73,13 @@ void keepFolderOwner(const QString& path) {
   (void)::lchown(name.constData(), folder.st_uid, folder.st_gid);
 }
 
+QString defaultDataDir() {
+  // The user's data location ($XDG_DATA_HOME, else ~/.local/share), never the
+  // folder the programs are installed in or started from.
+  const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  return QDir(base.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/share") : base).filePath(QStringLiteral("tcmcare"));
+}
+
 DbSettings DbSettings::fromEnvironmentAndArgs(QStringList* args) {
   DbSettings s;
   s.dataDir = qEnvironmentVariable("TCM_DATA_DIR");
@@ -96,7 +104,7 @@ DbSettings DbSettings::fromEnvironmentAndArgs(QStringList* args) {
       ++i;
     }
   }
-  if (s.dataDir.isEmpty()) s.dataDir = QDir::currentPath();
+  if (s.dataDir.isEmpty()) s.dataDir = defaultDataDir();
   s.dataDir = QDir(s.dataDir).absolutePath();
   return s;
 }

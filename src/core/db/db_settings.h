@@ -25,9 +25,13 @@ struct DbSettings {
 
   // From TCM_DATA_DIR / TCM_REMOTE_DB, overridden by --data DIR / --remote URL
   // in `args` (the options are removed from `args`). The data folder defaults
-  // to the working folder.
+  // to defaultDataDir().
   static DbSettings fromEnvironmentAndArgs(QStringList* args);
 };
+
+// The data folder when none is given: "tcmcare" in the user's data location
+// (~/.local/share/tcmcare unless XDG_DATA_HOME says otherwise).
+QString defaultDataDir();
 
 // Files and folders the programs create are for the shop's user alone
 // (folders 0700, files 0600): called once at the start of each program.
