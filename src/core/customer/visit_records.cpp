@@ -4,6 +4,7 @@
 #include <QSqlQuery>
 
 #include "customer/customer_list.h"
+#include "customer/visit_note.h"
 #include "db/gateway.h"
 
 namespace tcm {
@@ -61,11 +62,28 @@ bool readVisitRecord(TDMServer& dm, qint32 id, std::optional<VisitRecord>* out) 
     return false;
   }
   q->finish();
+  if (!*out) return true;
+  q = dm.GetDB(Sql(QStringLiteral("select n.side,n.note from pat_med_note n join pat_med m on m.shopId = n.shopId "
+                                  "and m.patId = n.patId and m.MZNO = n.MZNO where m.id = ?"),
+                   {id}),
+               true);
+  if (!q) return false;
+  QStringList notes;
+  while (q->next()) {
+    const QString line = q->value(0).toString() + QStringLiteral("：") + q->value(1).toString();
+    // The herbal side first, as the record's texts come.
+    if (q->value(0).toString() == kHerbNoteSide) notes.prepend(line); else notes << line;
+  }
+  if (!dm.rowsReadToEnd(*q)) return false;
+  q->finish();
+  (*out)->note = notes.join(QLatin1Char('\n'));
   return true;
 }
 
 QString visitRecordText(const VisitRecord& r) {
-  return plainLines(r.bl) + QLatin1Char('\n') + plainLines(r.food) + QLatin1Char('\n') + plainLines(r.herb);
+  QString text = plainLines(r.bl) + QLatin1Char('\n') + plainLines(r.food) + QLatin1Char('\n') + plainLines(r.herb);
+  if (!r.note.isEmpty()) text += QStringLiteral("\n用药提示：\n") + r.note;
+  return text;
 }
 
 QList<bool> sameDateMarks(const QList<QString>& captions, const QString& caption) {

@@ -22,6 +22,7 @@ struct VisitRecord {
   qint32 id = 0;
   QString bl, food, herb, foodIds, herbIds;
   QString wrdate;  // the stored date and time as the database gives it
+  QString note;    // the warnings its prescriptions were saved with, by side ("汤方：…")
 };
 
 // The customer's latest visits (every shop's), newest (highest id) first, at
@@ -33,7 +34,8 @@ struct VisitRecord {
 [[nodiscard]] bool readVisitRecord(TDMServer& dm, qint32 id, std::optional<VisitRecord>* out);
 
 // The record's text: findings list, food text and herbal text, one after the
-// other, each starting on a new line (an empty one leaves an empty line).
+// other, each starting on a new line (an empty one leaves an empty line);
+// then, when the visit kept warnings, "用药提示：" and each on its own line.
 QString visitRecordText(const VisitRecord& r);
 
 // The entries to mark when the entry with `caption` is chosen: every entry

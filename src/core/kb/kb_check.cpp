@@ -8,6 +8,7 @@
 #include "crypto/aes_hex.h"
 #include "engine/identification.h"
 #include "kb/chief_complaint_check.h"
+#include "kb/dispensing_check.h"
 #include "result/recommendations.h"
 #include "text/csv.h"
 #include "text/item_list.h"
@@ -590,6 +591,7 @@ KbCheckResult checkKnowledgeBase(const SeedKnowledgeBase& kb, const QString& cas
   const KnowledgeCheck check(kb);
   result.problems << check.consistencyProblems() << check.reachabilityProblems() << check.presentationProblems();
   result.problems << chiefComplaintProblems(kb, check);
+  result.problems << dispensingProblems(kb);
   if (!casesPath.isEmpty()) {
     result.casesChecked = true;
     result.problems << check.caseProblems(casesPath, &result.cases);

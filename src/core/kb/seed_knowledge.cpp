@@ -8,6 +8,7 @@
 #include "crypto/des_hex.h"
 #include "db/gateway.h"
 #include "kb/seed_accounts.h"
+#include "kb/seed_dispensing.h"
 #include "kb/seed_model.h"
 
 namespace tcm {
@@ -132,6 +133,10 @@ QList<SeedPart> seedParts() {
        [](const KB& kb) { return QStringLiteral("%1 个证型，%2 首方剂").arg(kb.syndromes.size()).arg(kb.prescriptions.size()); }},
       {{"herb", "tbltree"}, true, true, herbCatalogueRows,
        [](const KB& kb) { return QStringLiteral("%1 味药材").arg(kb.herbs.size()); }},
+      {{"herb_rule", "herb_pair"}, true, true, dispensingRows,
+       [](const KB& kb) {
+         return QStringLiteral("%1 条药材调剂规则，%2 组配伍禁忌").arg(kb.dispensing.rules().size()).arg(kb.dispensing.pairs().size());
+       }},
       // A shop's own prices and stock are never replaced by the seed.
       {{"herb_shop"}, true, false, herbPriceRows,
        [](const KB& kb) { return QStringLiteral("演示店药价 %1 条").arg(kb.herbs.size() * std::size(kDemoAccounts)); }},

@@ -9,6 +9,7 @@
 #include "crypto/des_hex.h"
 #include "crypto/gbk.h"
 #include "kb/seed_accounts.h"
+#include "kb/seed_dispensing.h"
 #include "text/csv.h"
 #include "text/item_list.h"
 
@@ -714,6 +715,7 @@ SeedKnowledgeBase SeedKnowledgeBase::read(const QString& folder, const QDate& to
   readHints(folder, &kb, problems);
   readDietRules(folder, &kb, problems);
   readCustomers(folder, today, &kb, problems);
+  readDispensingRules(folder, &kb, problems);
   return kb;
 }
 

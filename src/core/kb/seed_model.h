@@ -14,6 +14,7 @@
 
 #include "model/knowledge.h"
 #include "engine/negative_findings.h"
+#include "prescription/herb_safety.h"
 
 namespace tcm {
 
@@ -89,6 +90,13 @@ struct SeedCustomer {
   int tel1() const { return phone.right(4).toInt(); }
 };
 
+// A formula that may hold what the checks otherwise refuse, and why
+// (formula_exceptions.csv): kind "相反" for an incompatible pair, "超量" for a
+// dose above the range.
+struct SeedFormulaException {
+  QString formula, herb, kind, reason;
+};
+
 struct SeedKnowledgeBase {
   QList<SeedFinding> findings;
   QList<SeedHerb> herbs;
@@ -101,6 +109,8 @@ struct SeedKnowledgeBase {
   QList<SeedInquiryRow> diseaseQuestions;  // grouped by disease
   QList<SeedDietRule> dietRules;
   QList<SeedCustomer> customers;
+  HerbCatalogue dispensing;  // the herbs' rules (herb_rules.csv, ids from herbs.csv) and pairs (herb_pairs.csv)
+  QList<SeedFormulaException> formulaExceptions;
 
   // Reads the seed folder (by default the copy built into the program). Every
   // problem found on the way is one line in `problems`.

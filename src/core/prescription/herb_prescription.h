@@ -24,12 +24,33 @@ struct HerbItem {
 // items without a name (empty items) are skipped.
 QList<HerbItem> parseHerbList(const QString& herbIds);
 
+// The unit field of a herb item carries the dispensing note after the unit,
+// in parentheses: "g(包煎)". Every text form keeps its fields, the visit view
+// and the sheet show "9g(包煎)", and an item written before notes existed
+// ("g") reads back as the unit with no note.
+struct UnitNote {
+  QString unit, note;
+};
+UnitNote splitUnitNote(const QString& unitField);
+QString joinUnitNote(const QString& unit, const QString& note);
+
 // An occupied herb slot.
 struct HerbSlot {
-  QString id, name, dosage, unit;
+  QString id, name, dosage, unit;  // unit: the stored unit field, note included
   Decimal price;   // unit price per unit of dosage, from the shop's price list
   Decimal amount;  // the dosage as a number (0 when the text is not one)
+  QString note() const { return splitUnitNote(unit).note; }
+  // An empty dose or a dose of 0 takes the herb out: it is never saved or printed.
+  bool removed() const;
 };
+
+// A herb to put into a slot: from the catalogue, with its dose and note.
+struct NewHerb {
+  QString id, name, dosage, unit = QStringLiteral("g"), note;
+};
+
+// What adding or replacing a herb did.
+enum class TailorResult { Done, AlreadyPresent, Full, NoSuchSlot };
 
 class HerbPrescription {
  public:
@@ -44,6 +65,18 @@ class HerbPrescription {
   int fill(const QString& herbIds, const AliasList& prices);
   // A dosage box changed (slot index from 0).
   void setDosage(int slot, const QString& text);
+  // The dispensing note of a slot; empty takes it away.
+  void setNote(int slot, const QString& note);
+  // Adds a herb in the next free slot, priced from `prices`; a herb already
+  // present is not added again (`at` receives its slot), a 33rd is refused.
+  TailorResult add(const NewHerb& herb, const AliasList& prices, int* at = nullptr);
+  // Takes a slot out; the slots after it close up.
+  void remove(int slot);
+  // Puts another herb into a slot, in its place; refused when the herb is in
+  // another slot already (`at` receives that slot).
+  TailorResult replace(int slot, const NewHerb& herb, const AliasList& prices, int* at = nullptr);
+  // The slot showing this herb, or -1.
+  int indexOf(const QString& name) const;
 
   const QList<HerbSlot>& slots() const { return slots_; }
 
@@ -56,6 +89,15 @@ class HerbPrescription {
   QList<HerbSlot> slots_;
 };
 
+// How a slot differs from the textbook form of the prescription.
+enum class SlotChange { Same, Added, DoseChanged, NoteChanged };
+struct Tailoring {
+  QList<SlotChange> slots;  // one per slot of the tailored prescription
+  QStringList removed;      // textbook herbs no longer in it, in textbook order
+  bool tailored() const;
+};
+Tailoring compareWithTextbook(const HerbPrescription& now, const HerbPrescription& textbook);
+
 // The number of doses of the "剂数" box; nullopt when it is not a whole number.
 std::optional<int> parseDoses(const QString& text);
 // The price caption for the doses text: "0.0" when it is not a whole number.
@@ -63,6 +105,7 @@ QString herbPriceText(const HerbPrescription& p, const QString& dosesText);
 // The prescription label: name, two blanks, "/重量", the weight ("0.0") and "克".
 QString herbPreCaption(const QString& preName, const Decimal& weight);
 
+// The texts below leave out removed slots (an empty dose or a dose of 0).
 // name "," dosage unit for each slot, joined by "|", then CR LF "剂数：" doses "剂".
 QString herbDisplayText(const HerbPrescription& p, const QString& dosesText);
 // doses "&" prescription name "&" the herb list of the slots.
@@ -70,7 +113,9 @@ QString herbIdsText(const HerbPrescription& p, const QString& dosesText, const Q
 // The print line: the prescription name and the herbs as name "," dosage "," unit joined by "|".
 TPerFood herbPrintLine(const HerbPrescription& p, const QString& preName);
 
-// Empty when the prescription can be saved with this doses text, else the message to show.
+// Empty when the prescription can be saved with this doses text, else the
+// message to show: no herb left, doses not a whole number, a dose that is not
+// a number, a dose no herb is given (0.01 g to 250 g).
 QString herbSaveProblem(const HerbPrescription& p, const QString& dosesText);
 
 // The name and herb list of knowledge-base prescription `preId`, in result
