@@ -8,13 +8,17 @@
 #include <functional>
 
 #include "base_frm.h"
+#include "entry/vocabulary_search.h"
 #include "prescription/herb_prescription.h"
+#include "prescription/herb_safety.h"
 #include "prescription/saved_prescription.h"
 
 class QComboBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QListWidget;
+class QToolButton;
 
 namespace tcm {
 class TDMServer;
@@ -26,7 +30,9 @@ namespace tcm::ui {
 class TMainFrm;
 class TPanel;
 
-// A herb slot: name, editable dosage, unit. Occupied exactly when visible.
+// A herb slot: name, editable dosage, unit, dispensing note and the control
+// that takes the herb out. Occupied exactly when visible. A click on the name
+// replaces the herb; Delete on the focused slot takes it out.
 class TPreHerFra : public QFrame {
   Q_OBJECT
  public:
@@ -34,21 +40,64 @@ class TPreHerFra : public QFrame {
 
   QFrame* shp1 = nullptr;  // the slot's background shape
   QLabel* lblName = nullptr;
+  QLabel* lblMark = nullptr;  // how it differs from the textbook form; its pregnancy mark
   QLineEdit* edtDosage = nullptr;
   QLabel* lblUnit = nullptr;
+  QComboBox* cbbNote = nullptr;  // "" or one of the dispensing notes
+  QToolButton* btnRemove = nullptr;
   QLabel* imgChange = nullptr;  // a marker, hidden whenever the slot is filled
   QString id;
   double price = 0;
 
-  // Shows the herb in the slot without announcing a dosage change.
+  // Shows the herb in the slot without announcing a change; `unit` is the
+  // stored unit field, its note goes into the note box.
   void fill(const QString& herbId, const QString& name, const QString& dosage, const QString& unit, double unitPrice);
   // Hides the slot and clears its name.
   void empty();
   // The dosage box at its fixed place in the slot.
   void placeDosageBox();
+  // The marks of the slot: its change from the textbook and pregnancy mark.
+  void setMarks(SlotChange change, PregnancyMark pregnancy);
 
  Q_SIGNALS:
   void dosageChanged(TPreHerFra* slot);
+  void dosageLeft(TPreHerFra* slot);
+  void noteChanged(TPreHerFra* slot);
+  void removeRequested(TPreHerFra* slot);
+  void replaceRequested(TPreHerFra* slot);
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+};
+
+// The catalogue search of an editor: a box (name or pinyin initials, the
+// vocabulary's search rules) with its list of herbs below it; Enter or a click
+// picks a herb.
+class THerbSearch : public QObject {
+  Q_OBJECT
+ public:
+  THerbSearch(QWidget* window, QWidget* boxParent);
+  QLineEdit* edtHerb = nullptr;
+  QListWidget* lstHerb = nullptr;
+  bool replacing = false;  // Escape ends a replacing before it closes the window
+  void setCatalogue(const HerbCatalogue* catalogue) { catalogue_ = catalogue; }
+  // Empties the box and hides the list.
+  void reset();
+
+ Q_SIGNALS:
+  void picked(const QString& herbId);
+  void cancelled();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void search(const QString& text);
+  void pickRow(int row);
+  QWidget* window_;
+  const HerbCatalogue* catalogue_ = nullptr;
+  VocabularySearch rules_;
 };
 
 // The foot row both editors share: "合计：" with the total, the note that the
@@ -111,6 +160,19 @@ class TPreFrm : public TBaseFrm {
   void pnlPRTClick();
   void pnlRestoreClick();
   void imgCloseClick();
+  // Tailoring: a catalogue herb into the next free slot (or into the slot
+  // being replaced), a slot taken out, a slot's herb replaced.
+  void addHerb(const QString& herbId);
+  void removeSlot(int slot);
+  void startReplace(int slot);
+  // The warnings the prescription shows now.
+  const QList<SafetyWarning>& warnings() const { return warnings_; }
+  const HerbCatalogue& catalogue() const { return catalogue_; }
+
+  THerbSearch* search = nullptr;
+  QLabel* lblTip = nullptr;      // what the search did (a herb already present, replacing)
+  QLabel* lblChanges = nullptr;  // the textbook herbs taken out
+  QLabel* lblWarn = nullptr;     // the safety warnings
   // Changes not yet saved into the visit (a dose, the doses, the herbs).
   bool hasUnsavedChanges() const;
   // Asks about unsaved changes; true when the editor may close or load others.
@@ -129,6 +191,14 @@ class TPreFrm : public TBaseFrm {
   bool loadSavedOfVisit();
   QString currentIdsText() const;
   void showRestoreState();
+  void showSlots();
+  void refreshChecks();
+  bool childBearing() const;
+  QStringList foodHerbsOfVisit();
+  QList<SafetyWarning> checkNow(const QStringList& foodHerbs) const;
+  void slotDosageLeft(TPreHerFra* slot);
+  void slotNoteChanged(TPreHerFra* slot);
+  int indexOfSlot(const TPreHerFra* slot) const;
 
   TMainFrm* mainFrm_;
   TDMServer& dm_;
@@ -137,6 +207,11 @@ class TPreFrm : public TBaseFrm {
   QString textbookHerbs_;  // the herbs and dosages of the textbook form, as printed
   QString loadedIds_;      // the ids text as it was last loaded or saved: what closing would lose
   QString visitIds_;       // the ids text the visit holds for this prescription (empty: none)
+  HerbPrescription textbook_;  // the textbook form with its catalogue notes
+  HerbCatalogue catalogue_;
+  QStringList visitFoodHerbs_;  // the herbs of the visit's saved food prescription
+  QList<SafetyWarning> warnings_;
+  int replacing_ = -1;          // the slot whose herb the search replaces
 };
 
 // Opens the one editor of the process (created on first use, reused after) for
