@@ -79,6 +79,9 @@ TEST_F(PreFrmTest, OpenFromTheResultEditADoseAndSaveIntoTheVisit) {
   // The slots show the prescription's herbs, priced from the shop's list.
   HerbPrescription expected;
   expected.fill(query1("select herbIds from pre where PreId = ?", {slot->preId().toLongLong()}), main->LstHerbPrice);
+  // The textbook form carries the catalogue's dispensing notes.
+  for (int i = 0; i < expected.slots().size(); ++i)
+    if (const HerbRule* rule = frm->catalogue().byName(expected.slots()[i].name)) expected.setNote(i, rule->note);
   const int n = static_cast<int>(expected.slots().size());
   ASSERT_GT(n, 1);
   for (int i = 0; i < HerbPrescription::kSlots; ++i) EXPECT_EQ(frm->ArrHer[i]->isVisible(), i < n) << i;

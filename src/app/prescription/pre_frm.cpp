@@ -344,7 +344,7 @@ TPreFrm::TPreFrm(TMainFrm* mainFrm, TDMServer& dm, Messages& messages)
   lblWarn->setObjectName(QStringLiteral("lblWarn"));
   lblWarn->setWordWrap(true);
   lblWarn->setStyleSheet(QStringLiteral("color: #C0392B; font-size: 14px;"));
-  lblWarn->setMinimumHeight(40);
+  lblWarn->setFixedHeight(6 * 19);  // six warnings without moving the foot; all of them in the hint
   lblWarn->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   centerLayout()->addWidget(lblChanges);
   centerLayout()->addWidget(lblWarn);
@@ -478,6 +478,7 @@ void TPreFrm::refreshChecks() {
   QStringList lines;
   for (const SafetyWarning& w : warnings_) lines << QStringLiteral("⚠ ") + w.text;
   lblWarn->setText(lines.join(QLatin1Char('\n')));
+  lblWarn->setToolTip(lblWarn->text());
 }
 
 int TPreFrm::indexOfSlot(const TPreHerFra* slot) const {

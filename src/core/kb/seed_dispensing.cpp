@@ -26,7 +26,10 @@ bool readDose(const QString& text, std::optional<double>* out) {
   return true;
 }
 
-QString doseText(const std::optional<double>& v) { return v ? QString::number(*v, 'g', 6) : QString(); }
+// The columns are NOT NULL: an empty text is bound as an empty text, never as NULL.
+QString stored(const QString& text) { return text.isNull() ? QStringLiteral("") : text; }
+
+QString doseText(const std::optional<double>& v) { return stored(v ? QString::number(*v, 'g', 6) : QString()); }
 
 }  // namespace
 
@@ -98,7 +101,8 @@ QList<Sql> dispensingRows(const SeedKnowledgeBase& kb) {
   for (const HerbRule& r : kb.dispensing.rules())
     s << Sql(QStringLiteral("insert into herb_rule(id,pinyin,usualDose,doseMin,doseMax,note,toxic,pregnancy) "
                             "values(?,?,?,?,?,?,?,?)"),
-             {r.id.toLongLong(), r.pinyin, r.usualDose, doseText(r.doseMin), doseText(r.doseMax), r.note,
+             {r.id.toLongLong(), stored(r.pinyin), stored(r.usualDose), doseText(r.doseMin), doseText(r.doseMax),
+              stored(r.note),
               r.toxic ? 1 : 0, static_cast<int>(r.pregnancy)});
   int id = 0;
   for (const HerbPair& p : kb.dispensing.pairs())
