@@ -197,4 +197,42 @@ TEST(CheckKb, BadArgumentsAndMissingFolder) {
   EXPECT_TRUE(r.err.contains(QStringLiteral("/nonexistent/seed/folder")));
 }
 
+// A pharmacist's reading of the seed: an unmarked incompatible pair, a dose
+// out of its range and a missing dispensing note are each refused; a pair
+// marked as a classic exception is not.
+TEST(CheckKb, PairsDosesAndNotesOfTheSeed) {
+  struct Break {
+    QString file, from, to;
+    QString line;  // the refusal it gives; empty: the copy passes
+  };
+  const Break breaks[] = {
+      {"prescriptions.csv", "1,四君子汤,classic,人参:9:g|", "1,四君子汤,classic,五灵脂:6:g|人参:9:g|",
+       "方剂“四君子汤”含十九畏配伍：五灵脂与人参（未标为经典例外）"},
+      {"prescriptions.csv", "人工麝香:0.1:g", "人工麝香:0.15:g",
+       "方剂“通窍活血汤”中人工麝香 0.15g超出药典用量0.03～0.1g（未标为经典例外）"},
+      {"prescriptions.csv", "葱白:9:g", "葱白:21:g", "方剂“通窍活血汤”中葱白 21g超出药典用量3～10g（未标为经典例外）"},
+      {"herb_rules.csv", "辛夷,XY,6,3,10,包煎,0,", "辛夷,XY,6,3,10,,0,", "药材“辛夷”应注明脚注“包煎”"},
+      {"herb_rules.csv", "煅龙骨,DLG,15,15,30,先煎,0,", "煅龙骨,DLG,15,15,30,后下,0,", "药材“煅龙骨”应注明脚注“先煎”"},
+      {"diet_rules.csv", "少腹逐瘀汤|当归生姜羊肉汤|生姜红枣茶|山楂红糖饮\n13,",
+       "少腹逐瘀汤|温经汤|当归生姜羊肉汤|生姜红枣茶|山楂红糖饮\n13,",
+       "药膳规则12同时推荐“少腹逐瘀汤”与“温经汤”，十九畏：五灵脂与人参"},
+  };
+  for (const Break& b : breaks) {
+    SeedCopy seed;
+    ASSERT_TRUE(seed.ok());
+    seed.replace(b.file, b.from, b.to);
+    const ToolRun r = checkCopy(seed);
+    EXPECT_EQ(r.exitCode, 1) << b.to.toStdString();
+    EXPECT_TRUE(hasLine(r, b.line)) << r.err.toStdString();
+    EXPECT_EQ(r.errLines().size(), 1) << r.err.toStdString();
+  }
+  // The same pair marked as a classic exception passes.
+  SeedCopy seed;
+  ASSERT_TRUE(seed.ok());
+  seed.replace(breaks[0].file, breaks[0].from, breaks[0].to);
+  seed.append(QStringLiteral("formula_exceptions.csv"), QStringLiteral("四君子汤,五灵脂,相反,试验用的经典例外"));
+  const ToolRun r = checkCopy(seed);
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+}
+
 }  // namespace

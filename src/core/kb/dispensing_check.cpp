@@ -57,9 +57,11 @@ QStringList dispensingProblems(const SeedKnowledgeBase& kb) {
       if (!p.classic || !r || !r->doseMax || !parseDecimal(item.dosage)) continue;
       const double dose = item.dosage.toDouble();
       // Textbook decoctions often give a mild herb more than the
-      // pharmacopoeia's usual figure; a toxic herb above it, or any herb above
-      // twice it, is a fault unless the formula is marked.
-      const bool outOfRange = r->toxic ? dose > *r->doseMax : dose > 2 * *r->doseMax;
+      // pharmacopoeia's usual figure. A toxic herb above it, a herb dosed
+      // below one gram (人工麝香) above it, or any other herb above twice it is
+      // a fault unless the formula is marked.
+      const bool strict = r->toxic || *r->doseMax < 1;
+      const bool outOfRange = strict ? dose > *r->doseMax : dose > 2 * *r->doseMax;
       if (outOfRange && !excepted(kb, p.name, QStringLiteral("超量"), {item.name}))
         problems << QStringLiteral("方剂“%1”中%2 %3g超出药典用量%4～%5g（未标为经典例外）")
                         .arg(p.name, item.name, item.dosage, QString::number(r->doseMin.value_or(0)),
