@@ -7,8 +7,10 @@
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
+#include <QToolButton>
 
 #include "customer/customer_strip.h"
+#include "customer/visit_records.h"
 #include "entry/identify_page.h"
 #include "login/login_state.h"
 #include "main_frm.h"
@@ -192,4 +194,75 @@ TEST_F(FoodPreFrmTest, DietSlotOpensTheEditorThatPricesSavesAndPrints) {
   EXPECT_DOUBLE_EQ(q->value(0).toDouble(), 35.9);
   q->finish();
   EXPECT_TRUE(messages.dbErrors.isEmpty()) << messages.dbErrors.join(",").toStdString();
+}
+
+// Herbs come out of a recipe by the slot's control or a dose left at 0; the
+// save checks the recipes against the visit's herbal prescription, asks, and
+// keeps the confirmed warnings with the visit.
+TEST_F(FoodPreFrmTest, RemovedHerbsAndWarningsAcrossTheVisit) {
+  const auto exec = [&](const QString& sql, const QVariantList& values) {
+    ASSERT_NE(dm->GetDB(Sql(sql, values), true), nullptr);
+  };
+  exec(QStringLiteral("update pre set herbIds = ? where PreId = 86"), {QStringLiteral("22,枸杞子,10,g|1,人参,3,g")});
+  QSqlQuery* q = dm->GetDB(Sql("select PatId from pat where shopId = ? order by PatId", {1}), true);
+  ASSERT_TRUE(q && q->next());
+  TCustomerStrip* customer = main->tsAI->customer;
+  customer->PatId = q->value(0).toString();
+  q->finish();
+  customer->MZNO = QStringLiteral("2026121100001000001");
+  customer->edtGender->setCurrentText(QStringLiteral("女"));
+  customer->edtAge->setText(QStringLiteral("30"));
+  exec(QStringLiteral("insert into pat_med(shopId,MZNO,patId,Herb,HerbIds,herbPrice,herbStockState) values(1,?,?,?,?,0,0)"),
+       {customer->MZNO, customer->PatId.toLongLong(), QStringLiteral("五灵脂,6g\r\n剂数：6剂"),
+        QStringLiteral("6&失笑散&139,五灵脂,6,g")});
+
+  TFoodPreFrm* frm = openSlot(1);
+  ASSERT_NE(frm, nullptr);
+  auto& soup = frm->sections[FoodPrescription::Soup];
+  ASSERT_EQ(shownSlots(soup), 4);
+  EXPECT_FALSE(soup.slots[0]->cbbNote->isVisibleTo(soup.slots[0]));
+  QTest::mouseClick(soup.slots[1]->btnRemove, Qt::LeftButton);  // 鸡肉
+  ASSERT_EQ(shownSlots(soup), 3);
+  EXPECT_EQ(soup.slots[1]->lblName->text(), QStringLiteral("生姜"));
+  QLineEdit* ginger = soup.slots[1]->edtDosage;
+  ginger->selectAll();
+  QTest::keyClicks(ginger, "0");
+  QTest::keyClick(ginger, Qt::Key_Return);
+  EXPECT_EQ(shownSlots(soup), 2);
+  EXPECT_EQ(soup.slots[1]->lblName->text(), QStringLiteral("大枣"));
+
+  const QString storedFood = [&] {
+    QSqlQuery* r = dm->GetDB(Sql("select foodIds from pat_med where MZNO = ?", {customer->MZNO}), true);
+    return r && r->next() ? r->value(0).toString() : QString();
+  }();
+  EXPECT_TRUE(storedFood.isEmpty());
+  messages.clear();
+  messages.answers = {false};
+  QTest::mouseClick(frm->pnlSave, Qt::LeftButton);
+  ASSERT_EQ(messages.questions.size(), 1);
+  EXPECT_EQ(messages.questions[0], QStringLiteral("用药提示|用药提示：\n十九畏：人参（药膳方）与五灵脂（汤方）不宜同用\n"
+                                                  "孕妇慎用：薏苡仁\n确认无误，仍要保存吗？"));
+  EXPECT_TRUE(messages.messages.isEmpty());
+  QSqlQuery* r = dm->GetDB(Sql("select foodIds from pat_med where MZNO = ?", {customer->MZNO}), true);
+  ASSERT_TRUE(r && r->next());
+  EXPECT_TRUE(r->value(0).toString().isEmpty());
+  r->finish();
+
+  messages.clear();
+  messages.answers = {true};
+  QTest::mouseClick(frm->pnlSave, Qt::LeftButton);
+  EXPECT_EQ(messages.messages, QStringList{QStringLiteral("保存成功")});
+  r = dm->GetDB(Sql("select id,food from pat_med where MZNO = ?", {customer->MZNO}), true);
+  ASSERT_TRUE(r && r->next());
+  const int visitId = r->value(0).toInt();
+  const QString food = r->value(1).toString();
+  r->finish();
+  EXPECT_FALSE(food.contains(QStringLiteral("鸡肉")));
+  EXPECT_FALSE(food.contains(QStringLiteral("生姜")));
+  std::optional<VisitRecord> record;
+  ASSERT_TRUE(readVisitRecord(*dm, visitId, &record));
+  ASSERT_TRUE(record.has_value());
+  EXPECT_TRUE(visitRecordText(*record).endsWith(
+      QStringLiteral("用药提示：\n药膳方：十九畏：人参（药膳方）与五灵脂（汤方）不宜同用；孕妇慎用：薏苡仁")))
+      << visitRecordText(*record).toStdString();
 }

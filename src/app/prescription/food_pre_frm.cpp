@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "customer/customer_strip.h"
+#include "customer/visit_note.h"
 #include "entry/identify_page.h"
 #include "login/login_state.h"
 #include "main_frm.h"
@@ -140,6 +141,14 @@ QFrame* TFoodPreFrm::buildSection(int s) {
     c.slots[static_cast<size_t>(i)] = slot;
     grid->addWidget(slot, i / 4, i % 4);
     connect(slot, &TPreHerFra::dosageChanged, this, &TFoodPreFrm::Tang1edtDosageChange);
+    // A recipe's herbs carry no dispensing note; the remove control, Delete
+    // and a dose left empty or at 0 take a herb out.
+    slot->cbbNote->hide();
+    connect(slot, &TPreHerFra::removeRequested, this, &TFoodPreFrm::removeHerb);
+    connect(slot, &TPreHerFra::dosageLeft, this, [this](TPreHerFra* left) {
+      const std::optional<Decimal> d = parseDecimal(left->edtDosage->text());
+      if (left->isVisible() && (left->edtDosage->text().trimmed().isEmpty() || (d && d->isZero()))) removeHerb(left);
+    });
   }
   v->addLayout(grid);
   v->addStretch(1);
@@ -161,6 +170,8 @@ void TFoodPreFrm::hideEvent(QHideEvent* e) {
 }
 
 void TFoodPreFrm::FormShow() {
+  HerbCatalogue read;
+  catalogue_ = loadHerbCatalogue(dm_, &read) ? std::move(read) : HerbCatalogue();
   for (SectionControls& c : sections)
     for (TPreHerFra* slot : c.slots) slot->placeDosageBox();
   textbookForm_.clear();
@@ -302,6 +313,26 @@ void TFoodPreFrm::showSection(int s) {
   }
 }
 
+bool TFoodPreFrm::locate(const TPreHerFra* slot, int* s, int* i) const {
+  for (int k = 0; k < FoodPrescription::kSections; ++k) {
+    const auto& arr = sections[static_cast<size_t>(k)].slots;
+    const auto at = std::find(arr.cbegin(), arr.cend(), slot);
+    if (at == arr.cend()) continue;
+    *s = k;
+    *i = static_cast<int>(at - arr.cbegin());
+    return true;
+  }
+  return false;
+}
+
+void TFoodPreFrm::removeHerb(TPreHerFra* slot) {
+  int s = 0, i = 0;
+  if (!locate(slot, &s, &i) || i >= pre_.section(s).herbs.size()) return;
+  pre_.removeHerb(s, i);
+  showSection(s);
+  CalaFee();
+}
+
 void TFoodPreFrm::ClearPreItem() {
   pre_.clear();
   for (int s = 0; s < FoodPrescription::kSections; ++s) showSection(s);
@@ -345,6 +376,26 @@ bool TFoodPreFrm::save() {
   visit.patId = page->customer->PatId;
   visit.mzno = page->customer->MZNO;
   visit.now = QDateTime::currentDateTime();
+  for (const int s : pre_.dropEmptyDoses()) showSection(s);
+  CalaFee();
+  // The recipes' herbs against each other and against the visit's herbal
+  // prescription; pregnancy marks for a woman of child-bearing age.
+  QList<SafetyWarning> warnings;
+  if (page->customer->hasCustomer()) {
+    if (catalogue_.isEmpty() && !loadHerbCatalogue(dm_, &catalogue_)) return false;
+    SafetyInput in;
+    for (const QString& name : pre_.countedHerbNames()) in.herbs << CheckedHerb{name, QString()};
+    if (const std::optional<SavedVisitTexts> saved = savedTextsOfCurrentVisit(mainFrm_, dm_))
+      if (const std::optional<SavedHerbal> herbal = parseSavedHerbal(saved->herbIds))
+        for (const HerbItem& item : parseHerbList(herbal->herbList)) in.otherSide << item.name;
+    in.side = kFoodNoteSide;
+    in.otherSideName = kHerbNoteSide;
+    in.checkDoses = false;
+    in.childBearing = childBearingAge(page->customer->edtGender->currentText(), page->customer->edtAge->text());
+    warnings = checkPrescriptionSafety(catalogue_, in);
+    const QString question = safetyQuestion(warnings);
+    if (!question.isEmpty() && !messages_.askOkCancel(QStringLiteral("用药提示"), question)) return false;
+  }
   page->GetMed(&visit.disease, &visit.med, &visit.symIds);
   symIds = visit.symIds;
   const QString message = saveFoodPrescription(dm_, pre_, &visit);
@@ -353,6 +404,8 @@ bool TFoodPreFrm::save() {
   if (message != foodSaveMessage(VisitSaveResult::Saved)) return false;
   loadedForm_ = visitForm_ = formText();
   showRestoreState();
+  if (!saveVisitNote(dm_, visit.shopId, visit.patId, visit.mzno, kFoodNoteSide, safetyNote(warnings)))
+    messages_.showMessage(QStringLiteral("方剂已保存，用药提示未能记入就诊记录"));
   return true;
 }
 

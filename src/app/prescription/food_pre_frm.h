@@ -7,6 +7,7 @@
 
 #include "base_frm.h"
 #include "prescription/food_prescription.h"
+#include "prescription/herb_safety.h"
 
 class QCheckBox;
 class QComboBox;
@@ -102,6 +103,9 @@ class TFoodPreFrm : public TBaseFrm {
   void collapsePanels();
   void refit();
   void showSection(int s);
+  // The section and slot of a slot widget; false when it is none of them.
+  bool locate(const TPreHerFra* slot, int* s, int* i) const;
+  void removeHerb(TPreHerFra* slot);
 
   TMainFrm* mainFrm_;
   TDMServer& dm_;
@@ -110,6 +114,7 @@ class TFoodPreFrm : public TBaseFrm {
   QString textbookForm_;  // formText() of the textbook sections
   QString loadedForm_;    // formText() as last loaded or saved: what closing would lose
   QString visitForm_;     // formText() of what the visit holds (empty: none shown)
+  HerbCatalogue catalogue_;  // the pairs and pregnancy marks the save checks
 };
 
 // Opens the one food editor of the process (created on first use, reused

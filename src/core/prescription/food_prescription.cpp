@@ -96,6 +96,34 @@ void FoodPrescription::setDosage(int s, int slot, const QString& text) {
   if (slot >= 0 && slot < sec.herbs.size()) sec.herbs[slot].dosage = text;
 }
 
+void FoodPrescription::removeHerb(int s, int slot) {
+  if (s < 0 || s >= kSections) return;
+  FoodSection& sec = sections_[static_cast<size_t>(s)];
+  if (slot >= 0 && slot < sec.herbs.size()) sec.herbs.removeAt(slot);
+}
+
+QList<int> FoodPrescription::dropEmptyDoses() {
+  QList<int> changed;
+  for (int s = 0; s < kSections; ++s) {
+    FoodSection& sec = sections_[static_cast<size_t>(s)];
+    const qsizetype before = sec.herbs.size();
+    sec.herbs.removeIf([](const FoodHerb& h) {
+      const std::optional<Decimal> d = parseDecimal(h.dosage);
+      return h.dosage.trimmed().isEmpty() || (d && d->isZero());
+    });
+    if (sec.herbs.size() != before) changed << s;
+  }
+  return changed;
+}
+
+QStringList FoodPrescription::countedHerbNames() const {
+  QStringList names;
+  for (const FoodSection& sec : sections_)
+    if (sec.counts())
+      for (const FoodHerb& h : sec.herbs) names << h.name;
+  return names;
+}
+
 QString FoodPrescription::totalText() const {
   Decimal total;
   for (const FoodSection& sec : sections_) {

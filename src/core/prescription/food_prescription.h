@@ -63,6 +63,13 @@ class FoodPrescription {
   void setTicked(int s, bool on);
   void setQuantity(int s, const QString& text);
   void setDosage(int s, int slot, const QString& text);
+  // Takes a herb out of a section; the slots after it close up.
+  void removeHerb(int s, int slot);
+  // Takes out every herb whose dose is empty or 0 (never saved or printed as
+  // "0g"); the sections it changed.
+  QList<int> dropEmptyDoses();
+  // The herbs of the counted sections, in section and slot order.
+  QStringList countedHerbNames() const;
 
   // The total over the counted sections, quantity × Σ dosage × price, with
   // one decimal ("0.0"), computed on decimal values.
