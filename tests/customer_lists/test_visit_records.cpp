@@ -11,12 +11,16 @@ TEST(VisitRecordText, ThreeTextsOnTheirOwnLines) {
     QString text;
   };
   const Case cases[] = {
-      {{1, QStringLiteral("乏力"), QStringLiteral("山药粥"), QStringLiteral("黄芪 10g"), {}, {}, {}},
+      {{1, QStringLiteral("乏力"), QStringLiteral("山药粥"), QStringLiteral("黄芪 10g"), {}, {}, {}, {}},
        QStringLiteral("乏力\n山药粥\n黄芪 10g")},
-      {{2, QStringLiteral("乏力"), QString(), QStringLiteral("黄芪 10g\r\n党参 9g"), {}, {}, {}},
+      {{2, QStringLiteral("乏力"), QString(), QStringLiteral("黄芪 10g\r\n党参 9g"), {}, {}, {}, {}},
        QStringLiteral("乏力\n\n黄芪 10g\n党参 9g")},
-      {{3, QString(), QString(), QString(), {}, {}, {}}, QStringLiteral("\n\n")},
-      {{4, QStringLiteral("<b>粗体</b>"), QStringLiteral("a\rb"), QString(), {}, {}, {}}, QStringLiteral("<b>粗体</b>\na\nb\n")},
+      {{3, QString(), QString(), QString(), {}, {}, {}, {}}, QStringLiteral("\n\n")},
+      {{4, QStringLiteral("<b>粗体</b>"), QStringLiteral("a\rb"), QString(), {}, {}, {}, {}}, QStringLiteral("<b>粗体</b>\na\nb\n")},
+      // The warnings kept with the visit follow its texts.
+      {{5, QStringLiteral("乏力"), QString(), QStringLiteral("人参,6g(另煎)"), {}, {}, {},
+        QStringLiteral("汤方：十九畏：人参与五灵脂不宜同用")},
+       QStringLiteral("乏力\n\n人参,6g(另煎)\n用药提示：\n汤方：十九畏：人参与五灵脂不宜同用")},
   };
   for (const Case& c : cases) EXPECT_EQ(visitRecordText(c.r), c.text) << c.r.id;
 }

@@ -9,6 +9,7 @@
 #include "crypto/aes_hex.h"
 #include "crypto/des_hex.h"
 #include "login/remembered_password.h"
+#include "prescription/herb_prescription.h"
 #include "prescription/saved_prescription.h"
 #include "result/recommendations.h"
 #include "text/item_list.h"
@@ -28,6 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)tcm::ChkIds(text, QStringLiteral("11111,22222,01294"));
   (void)tcm::parseSavedHerbal(text);
   (void)tcm::parseSavedFood(text, text);
+
+  // The unit field with its dispensing note is written back as it was read.
+  const tcm::UnitNote un = tcm::splitUnitNote(text);
+  if (tcm::joinUnitNote(un.unit, un.note) != text) abort();
 
   // Enciphering and deciphering give the bytes back (up to the first zero byte for DES).
   const tcm::AesResult aes = tcm::DeCrypt(tcm::EnCrypt(bytes));
