@@ -400,6 +400,7 @@ void TPreFrm::FormShow() {
   // search empty and the checks without rules (the gateway has said why).
   HerbCatalogue read;
   if (loadHerbCatalogue(dm_, &read)) catalogue_ = std::move(read);
+  search->setCatalogue(&catalogue_);
   loadedIds_ = currentIdsText();
   showRestoreState();
 }

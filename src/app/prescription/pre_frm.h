@@ -81,7 +81,11 @@ class THerbSearch : public QObject {
   QLineEdit* edtHerb = nullptr;
   QListWidget* lstHerb = nullptr;
   bool replacing = false;  // Escape ends a replacing before it closes the window
-  void setCatalogue(const HerbCatalogue* catalogue) { catalogue_ = catalogue; }
+  // A catalogue read afresh: the search's index of the earlier one is dropped.
+  void setCatalogue(const HerbCatalogue* catalogue) {
+    catalogue_ = catalogue;
+    rules_ = VocabularySearch();
+  }
   // Empties the box and hides the list.
   void reset();
 
