@@ -11,6 +11,7 @@ set(TCM_CORE_LAYERS
   "login"
   "entry result"           # findings entered; recommendations shown
   "customer"
+  "constitution"           # the national questionnaire: items, scoring, judgement, saved results
   "prescription"
   "shop"
   "kb"                     # seed model and loading, knowledge loader and checks
