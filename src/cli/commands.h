@@ -32,5 +32,6 @@ int cmdIdentify(const DbSettings& settings, const QStringList& args, Io io);
 int cmdCheckKb(const QStringList& args, Io io);
 int cmdBackup(const DbSettings& settings, const QStringList& args, Io io);
 int cmdRestore(const DbSettings& settings, const QStringList& args, Io io);
+int cmdConstitution(const QStringList& args, Io io);
 
 }  // namespace tcm::cli

@@ -32,6 +32,12 @@ const char* const kUsage =
     "  restore 备份目录        检查备份（完整性、每个表与列）并升级到当前结构后放回原处，原文件改名为\n"
     "                          *.replaced-年月日-时分秒 保留；任何客户端打开着这些数据库时拒绝；\n"
     "                          中断的恢复由下次启动（客户端、init-db、restore）完成或复原\n"
+    "  constitution [--form standard|elderly] [--gender 男|女] --answers 平和质=5,1,… 气虚质=… …\n"
+    "  constitution [--form standard|elderly] --scores 平和质=75,气虚质=56,…\n"
+    "                          按中医体质分类与判定计算一人的九种体质：每种体质一个参数，给出该体质各条目的\n"
+    "                          答案 1–5（湿热质只给所给性别的条目），或直接给出转化分（只作判定）；每种体质\n"
+    "                          一行，制表符分隔：体质、原始分、转化分、判定，末行“判定：…”；老年版以各条目\n"
+    "                          得分之和判定，写在原始分一栏；输入有误时说明原因并以状态 2 退出\n"
     "  help [命令]             显示本说明\n"
     "\n"
     "数据目录：--data 或环境变量 TCM_DATA_DIR，默认为 ~/.local/share/tcmcare（loc.db、fm.db、set.ini、PR）。\n"
@@ -61,6 +67,7 @@ int main(int argc, char** argv) {
   if (command == QLatin1String("check-kb")) return tcm::cli::cmdCheckKb(args, io);
   if (command == QLatin1String("backup")) return tcm::cli::cmdBackup(settings, args, io);
   if (command == QLatin1String("restore")) return tcm::cli::cmdRestore(settings, args, io);
+  if (command == QLatin1String("constitution")) return tcm::cli::cmdConstitution(args, io);
   err << "未知命令：" << command << "\n\n" << kUsage;
   return 2;
 }
