@@ -4,7 +4,7 @@
 TCM_PACKAGES=(
   build-essential cmake pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n
-  qt6-charts-dev
+  qt6-charts-dev libqt6opengl6-dev
   nettle-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk fonts-arphic-uming fonts-dejavu-core postgresql
   libcups2-dev cups cups-pdf poppler-utils

@@ -312,8 +312,7 @@ ConstitutionResult provisionalScores(const Questionnaire& q, const QString& gend
     s.score = q.form() == ConstitutionForm::Elderly ? s.raw : transformedScore(s.raw, s.items);
     r.types << s;
   }
-  judge(&r);
-  return r;
+  return r;  // not judged: a part of the items says nothing yet
 }
 
 QString scoreText(ConstitutionForm form, double score) {

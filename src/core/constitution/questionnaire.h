@@ -116,7 +116,8 @@ QList<int> unansweredQuestions(const Questionnaire& q, const QString& gender, co
 [[nodiscard]] bool scoreAnswers(const Questionnaire& q, const QString& gender, const ConstitutionAnswers& answers,
                                 ConstitutionResult* out, QString* error);
 // The scores a partly answered page gives so far: each type from its answered
-// items, unanswered items left out (the live chart while answering).
+// items, unanswered items left out (the live chart while answering); every
+// verdict 否 and no line, since a part of the items judges nothing.
 ConstitutionResult provisionalScores(const Questionnaire& q, const QString& gender, const ConstitutionAnswers& answers);
 
 // The score as shown and stored: one decimal on the standard form, a whole
