@@ -3,6 +3,7 @@
 #include <QBarCategoryAxis>
 #include <algorithm>
 #include <cmath>
+#include <QBarSeries>
 #include <QHorizontalBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -21,9 +22,12 @@ const QColor kStandsOut(0xC0, 0x50, 0x4D);
 
 double topOf(ConstitutionForm form) { return form == ConstitutionForm::Elderly ? 25 : 100; }
 
-// The bars run across, the types listed down the left from 平和质 on top: the
-// chart counts its categories from the bottom, so bar i is type n − 1 − i.
-int barOf(qsizetype type) { return static_cast<int>(constitutionTypes().size() - 1 - type); }
+// Bars across list the types down the left from 平和质 on top: the chart counts
+// its categories from the bottom, so there bar i is type n − 1 − i.
+int barOf(const QChart* chart, qsizetype type) {
+  const bool across = chart->property("across").toBool();
+  return static_cast<int>(across ? constitutionTypes().size() - 1 - type : type);
+}
 
 QBarSet* barsOf(QChart* chart) {
   const QList<QAbstractSeries*> series = chart->series();
@@ -39,8 +43,9 @@ QFont chartFont(int pixels) {
 
 }  // namespace
 
-QChart* newScoreChart(ConstitutionForm form) {
+QChart* newScoreChart(ConstitutionForm form, bool across) {
   auto* chart = new QChart;
+  chart->setProperty("across", across);
   chart->setAnimationOptions(QChart::NoAnimation);
   chart->legend()->hide();
   chart->setBackgroundRoundness(0);
@@ -49,28 +54,28 @@ QChart* newScoreChart(ConstitutionForm form) {
   set->setColor(kBar);
   set->setBorderColor(kBar);
   set->setSelectedColor(kStandsOut);
+  set->setLabelColor(Qt::white);
+  set->setLabelFont(chartFont(11));
   for (qsizetype i = 0; i < constitutionTypes().size(); ++i) set->append(0);
-  auto* series = new QHorizontalBarSeries;
+  QAbstractBarSeries* series = across ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries) : new QBarSeries;
   series->append(set);
   series->setBarWidth(0.65);
   series->setLabelsVisible(true);
   series->setLabelsPosition(QAbstractBarSeries::LabelsInsideBase);
   series->setLabelsPrecision(4);
-  set->setLabelColor(Qt::white);
-  set->setLabelFont(chartFont(11));
   chart->addSeries(series);
   auto* types = new QBarCategoryAxis;
-  QStringList bottomUp = constitutionTypes();
-  std::reverse(bottomUp.begin(), bottomUp.end());
-  types->append(bottomUp);
+  QStringList names = constitutionTypes();
+  if (across) std::reverse(names.begin(), names.end());
+  types->append(names);
   types->setLabelsFont(chartFont(13));
   auto* values = new QValueAxis;
   values->setRange(0, topOf(form));
   values->setLabelFormat(QStringLiteral("%d"));
   values->setTickCount(6);
   values->setLabelsFont(chartFont(11));
-  chart->addAxis(types, Qt::AlignLeft);
-  chart->addAxis(values, Qt::AlignBottom);
+  chart->addAxis(types, across ? Qt::AlignLeft : Qt::AlignBottom);
+  chart->addAxis(values, across ? Qt::AlignBottom : Qt::AlignLeft);
   series->attachAxis(types);
   series->attachAxis(values);
   return chart;
@@ -79,16 +84,19 @@ QChart* newScoreChart(ConstitutionForm form) {
 void showScores(QChart* chart, const ConstitutionResult& r) {
   QBarSet* set = barsOf(chart);
   if (!set) return;
-  const QList<QAbstractAxis*> values = chart->axes(Qt::Horizontal);
+  const QList<QAbstractAxis*> values =
+      chart->axes(chart->property("across").toBool() ? Qt::Horizontal : Qt::Vertical);
   if (!values.isEmpty()) {
     auto* axis = static_cast<QValueAxis*>(values.first());
     if (axis->max() != topOf(r.form)) axis->setRange(0, topOf(r.form));
   }
   QList<int> standOut;
-  for (qsizetype i = 0; i < r.types.size() && barOf(i) >= 0 && barOf(i) < set->count(); ++i) {
+  for (qsizetype i = 0; i < r.types.size(); ++i) {
+    const int bar = barOf(chart, i);
+    if (bar < 0 || bar >= set->count()) continue;
     const double shown = std::round(r.types[i].score * 10) / 10;
-    if (set->at(barOf(i)) != shown) set->replace(barOf(i), shown);
-    if (r.types[i].verdict != Verdict::No) standOut << barOf(i);
+    if (set->at(bar) != shown) set->replace(bar, shown);
+    if (r.types[i].verdict != Verdict::No) standOut << bar;
   }
   std::sort(standOut.begin(), standOut.end());
   if (set->selectedBars() != standOut) {
@@ -100,7 +108,8 @@ void showScores(QChart* chart, const ConstitutionResult& r) {
 QList<double> shownScores(QChart* chart) {
   QList<double> out;
   if (QBarSet* set = barsOf(chart))
-    for (qsizetype t = 0; t < constitutionTypes().size() && barOf(t) < set->count(); ++t) out << set->at(barOf(t));
+    for (qsizetype t = 0; t < constitutionTypes().size() && barOf(chart, t) < set->count(); ++t)
+      out << set->at(barOf(chart, t));
   return out;
 }
 
@@ -150,10 +159,17 @@ QChart* newTrendChart(const QList<SavedConstitution>& points) {
 }
 
 void paintScoreChart(QPainter& painter, const QRectF& area, const ConstitutionResult& r) {
+  if (area.width() <= 0 || area.height() <= 0) return;
   QGraphicsScene scene;
-  QChart* chart = newScoreChart(r.form);
+  // The sheet's box is wide and low: the bars stand up, the names below them.
+  QChart* chart = newScoreChart(r.form, false);
   scene.addItem(chart);  // the scene owns and deletes it
-  chart->setGeometry(QRectF(QPointF(0, 0), area.size()));
+  chart->setBackgroundVisible(false);
+  for (QAbstractAxis* axis : chart->axes()) axis->setLabelsFont(chartFont(11));
+  // Laid out at screen size and scaled into the area, so its letters keep
+  // their size to the page on a printer of any resolution.
+  constexpr double kWidth = 600;
+  chart->setGeometry(QRectF(0, 0, kWidth, kWidth * area.height() / area.width()));
   showScores(chart, r);
   scene.setSceneRect(chart->geometry());
   scene.render(&painter, area, chart->geometry());

@@ -12,8 +12,9 @@ class QRectF;
 
 namespace tcm::ui {
 
-// A bar chart of the nine types on the form's scale (0–100, elderly 0–25), all bars 0.
-QChart* newScoreChart(ConstitutionForm form);
+// A bar chart of the nine types on the form's scale (0–100, elderly 0–25), all
+// bars 0: across (the names down the left, 平和质 on top) or standing up.
+QChart* newScoreChart(ConstitutionForm form, bool across = true);
 // Puts the scores of `r` into a chart made by newScoreChart (its scale follows r's form).
 void showScores(QChart* chart, const ConstitutionResult& r);
 // The value of each bar as the chart shows it, in the standard's order of types.

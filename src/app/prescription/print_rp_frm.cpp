@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "constitution/constitution_store.h"
 #include "db/gateway.h"
 #include "customer/customer_strip.h"
 #include "entry/identify_page.h"
@@ -200,6 +201,15 @@ void registerMainSheetContext(TMainFrm* main, TDMServer& dm, Messages& messages)
     s.age = page->customer->edtAge->text();
     s.tel = page->customer->edtTel->text();
     return s;
+  };
+  c.constitution = [frm, &dm]() -> std::optional<ConstitutionResult> {
+    if (!frm || !frm->tsAI || !frm->tsAI->customer->hasCustomer() || frm->tsAI->customer->MZNO.isEmpty())
+      return std::nullopt;
+    std::optional<SavedConstitution> saved;
+    if (!visitConstitution(dm, loginState().ShopId, frm->tsAI->customer->PatId, frm->tsAI->customer->MZNO, &saved) ||
+        !saved)
+      return std::nullopt;
+    return saved->result;
   };
   c.messages = &messages;
   c.pictureDir = dm.settings().pictureDir();

@@ -13,6 +13,7 @@
 #include <QPrinterInfo>
 #include <cups/cups.h>
 
+#include "constitution/constitution_chart.h"
 #include "login/login_state.h"
 #include "messages.h"
 #include "ui_kit.h"
@@ -111,6 +112,7 @@ SheetInput makeSheetInput(const PrintList& LstObj, const QString& Fee, const QSt
   const QDateTime now = sheetNow();
   in.date = now.date().toString(QStringLiteral("yyyy/M/d"));
   in.printTime = now.toString(QStringLiteral("yyyy/M/d H:mm:ss"));
+  if (sheetContext().constitution) in.constitution = sheetContext().constitution();
   return in;
 }
 
@@ -129,6 +131,10 @@ void paintSheet(QPainter& painter, const SheetLayout& layout) {
     }
     // The layout places a text by the top-left corner of its line.
     painter.drawText(QPoint(t.x, t.y + ascent), t.text);
+  }
+  if (layout.chart) {
+    const SheetChart& c = *layout.chart;
+    paintScoreChart(painter, QRectF(c.x, c.y, c.width, c.height), c.result);
   }
 }
 

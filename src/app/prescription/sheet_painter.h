@@ -9,6 +9,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "prescription/per_food.h"
 #include "prescription/sheet_layout.h"
@@ -38,6 +39,8 @@ struct SheetContext {
   Messages* messages = nullptr;             // print and save failures
   QString pictureDir;                       // the folder PR of the data folder
   QPointer<QWidget> mainWindow;             // the picture window opens centred on it
+  // The questionnaire result of the customer's current visit (nullopt when it holds none).
+  std::function<std::optional<ConstitutionResult>()> constitution;
 };
 void setSheetContext(SheetContext context);
 const SheetContext& sheetContext();

@@ -16,6 +16,9 @@ const SheetFont kPreName{12, true, false};
 const SheetFont kPr{13, true, false};
 const SheetFont kTaboo{11, false, true};
 
+// The height of the questionnaire's chart, in text lines.
+constexpr int kSheetChartLines = 12;
+
 // Characters per taboo line, and the lines kept of each taboo text.
 constexpr int kTabooLineChars = 30;
 
@@ -144,6 +147,15 @@ SheetLayout layoutSheet(const SheetInput& in, const SheetMetrics& m, const Sheet
   y += lineStep;
   b.line(left, y + 2, right, y + 2);
   y += halfH;
+  // The visit's questionnaire: its judgement line and the nine scores as a chart.
+  if (in.constitution) {
+    b.text(2 * W, y, QStringLiteral("体质问卷判定：") + in.constitution->line, kRegular, toRight(2 * W));
+    y += lineStep;
+    out.chart = SheetChart{left, y, right - left, kSheetChartLines * H, *in.constitution};
+    y += kSheetChartLines * H + halfH;
+    b.line(left, y, right, y);
+    y += halfH;
+  }
   b.text(2 * W, y, QStringLiteral("PR"), kPr, toRight(2 * W));
   y += measure.height(QStringLiteral("PR"), kPr) + halfH;
 

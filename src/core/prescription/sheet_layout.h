@@ -5,7 +5,9 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
+#include "constitution/questionnaire.h"
 #include "prescription/per_food.h"
 
 namespace tcm {
@@ -41,6 +43,8 @@ struct SheetInput {
   QString user;                        // the user who wrote it
   QString date;                        // today, date only
   QString printTime;                   // now, date and time
+  // The questionnaire result the visit holds, when it holds one.
+  std::optional<ConstitutionResult> constitution;
 };
 
 // A text with its top-left corner at (x, y).
@@ -55,10 +59,17 @@ struct SheetLine {
   int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
 };
 
+// The box the questionnaire's score chart is drawn into.
+struct SheetChart {
+  int x = 0, y = 0, width = 0, height = 0;
+  ConstitutionResult result;
+};
+
 struct SheetLayout {
   SheetMetrics metrics;
   QList<SheetText> texts;  // in drawing order
   QList<SheetLine> lines;
+  std::optional<SheetChart> chart;  // the questionnaire's chart, when the visit holds one
 };
 
 // W, H and H16 measured with `measure` on a page of pw × ph.
