@@ -12,6 +12,9 @@
 #include "../customer_details/small_host.h"
 #include "constitution/constitution_frm.h"
 #include "constitution/constitution_chart.h"
+#include "customer/customer_list.h"
+#include "customer/pat_med_frm.h"
+#include <QPlainTextEdit>
 #include "login/login_state.h"
 #include "test_support.h"
 #include "window_helpers.h"
@@ -169,6 +172,46 @@ TEST_P(ConstitutionWindow, ElderlyFormFromSixtyFiveWithTheWaistItem) {
   QTest::mouseClick(frm->rbStandard, Qt::LeftButton);
   EXPECT_EQ(frm->questions().size(), 60);
   EXPECT_TRUE(frm->answers().isEmpty());
+}
+
+TEST_P(ConstitutionWindow, VisitViewAndCustomerListShowTheSavedResult) {
+  const auto visit = dm->InsertAndGetId(Sql(QStringLiteral("insert into pat_med(shopId,MZNO,patId,bl,wrDate) values(?,?,?,?,?)"),
+                                            {1, QStringLiteral("V1"), host.patId.toLongLong(), QStringLiteral("乏力,气短"),
+                                             QStringLiteral("2026-03-01")}),
+                                        QStringLiteral("id"), true);
+  ASSERT_TRUE(visit.has_value());
+  // The constitution column of this customer's row in the shop's customer list.
+  const auto listed = [&] {
+    KeptPatList rows;
+    EXPECT_TRUE(listRows(ListingKind::Customers, *dm, 1, ListingFilter{ListingFilter::Kind::Name, {}, {}, {}, 0}, &rows));
+    for (int i = 0; i < rows.size(); ++i)
+      if (QString::number(rows.at(i).PatId) == host.patId) return rows.at(i).bodyType;
+    return QStringLiteral("not listed");
+  };
+
+  EXPECT_EQ(listed(), QString());
+  frm->openForCurrent();
+  answerAll(1, QStringLiteral("气虚质"), 4);
+  frm->pnlSaveClick();
+  ASSERT_EQ(messages.messages, QStringList{QStringLiteral("保存成功")});
+
+  TPatMedFrm view(*dm, messages);
+  view.openFor(host.patId.toInt(), 0);
+  view.tmr1Timer();
+  const QStringList lines = view.edtMed->toPlainText().split(QLatin1Char('\n'));
+  ASSERT_GE(lines.size(), 5);
+  EXPECT_EQ(lines[0], QStringLiteral("乏力,气短"));
+  EXPECT_TRUE(lines[3].startsWith(QStringLiteral("体质问卷（标准版（60题），"))) << lines[3].toStdString();
+  EXPECT_TRUE(lines[3].endsWith(QStringLiteral("）：是气虚质")));
+  EXPECT_TRUE(lines[4].startsWith(QStringLiteral("平和质 56.3　气虚质 75.0　阳虚质 10.7"))) << lines[4].toStdString();
+
+  // The customer list's constitution column shows the latest judgement while the
+  // identification has stored none, and the identification's once it has.
+  EXPECT_EQ(listed(), QStringLiteral("是气虚质"));
+  ASSERT_TRUE(dm->ExecSql(Sql(QStringLiteral("update pat set bodyType = ? where PatId = ?"),
+                              {QStringLiteral("脾气虚"), host.patId.toLongLong()}),
+                          true));
+  EXPECT_EQ(listed(), QStringLiteral("脾气虚"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, ConstitutionWindow, ::testing::Values(RemoteKind::Sqlite, RemoteKind::Postgres),

@@ -8,6 +8,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "constitution/constitution_store.h"
 #include "customer/visit_records.h"
 #include "db/gateway.h"
 #include "messages.h"
@@ -172,7 +173,12 @@ void TPatMedFrm::GetMed(int id) {
       MedId = 0;
     }
     // Stored texts are shown as they are, never read as markup.
-    edtMed->setPlainText(record ? visitRecordText(*record) : QString());
+    QString text = record ? visitRecordText(*record) : QString();
+    // A questionnaire answered in the visit follows its record.
+    std::optional<SavedConstitution> constitution;
+    if (record && recordConstitution(dm_, record->id, &constitution) && constitution)
+      text += QLatin1Char('\n') + constitutionSummary(*constitution);
+    edtMed->setPlainText(text);
   }
   showLoading(false);
 }

@@ -168,6 +168,13 @@ bool recordConstitution(TDMServer& dm, qint32 visitId, std::optional<SavedConsti
                 out);
 }
 
+QString constitutionSummary(const SavedConstitution& s) {
+  QStringList scores;
+  for (const TypeScore& t : s.result.types) scores << t.type + QLatin1Char(' ') + scoreText(s.result.form, t.score);
+  return QStringLiteral("体质问卷（%1，%2）：%3\n%4")
+      .arg(formCaption(s.result.form), s.wrDate, s.result.line, scores.join(QStringLiteral("　")));
+}
+
 QList<SavedConstitution> trendPoints(const QList<SavedConstitution>& history, ConstitutionForm form) {
   QList<SavedConstitution> out;
   for (const SavedConstitution& s : history) {

@@ -57,6 +57,9 @@ QList<SavedConstitution> trendPoints(const QList<SavedConstitution>& history, Co
 }  // namespace tcm
 
 namespace tcm {
+// The result as the visit view lists it: "体质问卷（标准版（60题），2026-03-01 09:00:00）：是气虚质"
+// and a line of the nine scores ("平和质 56.3　气虚质 75.0　…").
+QString constitutionSummary(const SavedConstitution& s);
 // The newest result saved in the visit of the visit record `visitId` (pat_med.id).
 [[nodiscard]] bool recordConstitution(TDMServer& dm, qint32 visitId, std::optional<SavedConstitution>* out);
 }  // namespace tcm

@@ -162,7 +162,10 @@ struct ListingShape {
 
 const ListingShape& shapeOf(ListingKind kind) {
   static const ListingShape customers{
-      QStringLiteral("select PatId,Name,Gender,Age,Tel,Address,bodyType,dm,cast(wrDate as text) as dateText from pat "
+      // The constitution column: the identification's, else the latest questionnaire judgement.
+      QStringLiteral("select PatId,Name,Gender,Age,Tel,Address,coalesce(nullif(bodyType,''),(select c.judgement from "
+                     "constitution c where c.id = (select max(k.id) from constitution k where k.shopId = pat.shopId and "
+                     "k.patId = pat.PatId)),'') as bodyType,dm,cast(wrDate as text) as dateText from pat "
                      "where shopId = ? and "),
       QStringLiteral("wrDate"), QStringLiteral("PatId"), QStringLiteral("Name"), QStringLiteral("tel1")};
   static const ListingShape visits{
