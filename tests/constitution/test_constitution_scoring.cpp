@@ -3,6 +3,7 @@
 
 #include <QFile>
 
+#include "constitution/constitution_diet.h"
 #include "constitution/questionnaire.h"
 
 namespace tcm {
@@ -169,6 +170,17 @@ TEST(ConstitutionSeed, BrokenSeedRowsAreNamed) {
   broken.replace(QStringLiteral("standard,平和质,1,0,,您精力充沛吗？"), QStringLiteral("standard,平和质,2,0,,您精力充沛吗？"));
   EXPECT_FALSE(Questionnaire::parse(broken, ConstitutionForm::Standard, &q, &error));
   EXPECT_TRUE(error.contains(QStringLiteral("第 2 题的题目与前面不同"))) << error.toStdString();
+}
+
+TEST(ConstitutionSeed, EveryTypeHasDietAdviceOfAKnowledgeBaseSyndrome) {
+  QFile f(QStringLiteral(":/data/seed/syndromes.jsonl"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QString syndromes = QString::fromUtf8(f.readAll());
+  for (const QString& type : constitutionTypes()) {
+    const QString syndrome = dietSyndromeOf(type);
+    ASSERT_FALSE(syndrome.isEmpty()) << type.toStdString();
+    EXPECT_TRUE(syndromes.contains(QStringLiteral("\"name\":\"%1\"").arg(syndrome))) << syndrome.toStdString();
+  }
 }
 
 }  // namespace
