@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "constitution/constitution_frm.h"
 #include "customer/customer_frm.h"
 #include "customer/customer_rcd_frm.h"
 #include "customer/customer_strip.h"
@@ -101,6 +102,9 @@ TMainFrm::TMainFrm(TDMServer& dm, Messages& messages, QWidget* parent)
   connect(lblMember, &TPanel::clicked, this, &TMainFrm::lblMemberClick);
   connect(tsAI, &TIdentifyPage::customerDetailsRequested, this, &TMainFrm::openCustomerDetails);
   connect(tsAI->customer->lbl9, &TPanel::clicked, this, &TMainFrm::lbl9Click);
+  imgTZ = titleBar_->addPageButton(QStringLiteral("体质问卷"), QStringLiteral("imgTZ"));
+  connect(imgTZ, &TPanel::clicked, this, &TMainFrm::imgTZClick);
+  connect(tsAI->customer->lblTZ, &TPanel::clicked, this, &TMainFrm::imgTZClick);
   // "历史药膳 >": every recent visit of the current customer.
   connect(tsAI, &TIdentifyPage::visitRecordsRequested, this, [this](int patId) { patMedFrm().openFor(patId, 0); });
   // A classic prescription of the result panel opens the herbal editor.
@@ -277,6 +281,20 @@ void TMainFrm::lblMemberClick() {
 
 void TMainFrm::lbl9Click() {
   dmTestFrm().openFor(currentPatId(), currentGender(), currentAge(), 1);
+}
+
+void TMainFrm::imgTZClick() {
+  if (!tsAI->customer->hasCustomer()) {
+    messages_.showMessage(QStringLiteral("未选择客户"));
+    return;
+  }
+  tsAI->customer->ensureMZNO();
+  constitutionFrm().openForCurrent();
+}
+
+TConstitutionFrm& TMainFrm::constitutionFrm() {
+  if (!constitutionFrm_) constitutionFrm_ = new TConstitutionFrm(dm_, messages_, *this, this);
+  return *constitutionFrm_;
 }
 
 void TMainFrm::openCustomerDetails(int fromType) {

@@ -28,6 +28,7 @@ class THelpFrm;
 class TSetParamFrm;
 class TCustomerFrm;
 class TCustomerRcdFrm;
+class TConstitutionFrm;
 class TLoadPanel;
 class TTitleBar;
 
@@ -61,6 +62,7 @@ class TMainFrm : public QWidget, public CustomerHost {
   TPanel* imgAI = nullptr;       // "AI辨识"
   TPanel* imgMedRcd = nullptr;   // "药膳记录"
   TPanel* lblMember = nullptr;   // "客户资料"
+  TPanel* imgTZ = nullptr;       // "体质问卷": a window of its own for the current customer
   TIdentifyPage* tsAI = nullptr;
   QWidget* tsCustomerRcd = nullptr;
   QWidget* tsCustomer = nullptr;
@@ -115,6 +117,10 @@ class TMainFrm : public QWidget, public CustomerHost {
   void lblMemberClick();
   // "中国糖尿病风险评估表": the assessment for the current customer.
   void lbl9Click();
+  // "体质问卷" of the top bar and of the customer strip: the questionnaire for the
+  // current customer, whose visit gets its number now when it has none.
+  void imgTZClick();
+  TConstitutionFrm& constitutionFrm();
   // The strip's "选择", "+ 添加" (0) and "+选择" (1): a fresh customer window each time.
   void openCustomerDetails(int fromType);
 
@@ -143,6 +149,7 @@ class TMainFrm : public QWidget, public CustomerHost {
   TCustomerFrm* customerFrm_ = nullptr;
   QPointer<TPatMedFrm> patMedFrm_;
   QPointer<TDMTestFrm> dmTestFrm_;
+  QPointer<TConstitutionFrm> constitutionFrm_;
   int sizeTag_ = 1;
   int maxTag_ = 1;
   bool shownOnce_ = false;

@@ -168,6 +168,7 @@ TEST_P(ConstitutionWindow, ElderlyFormFromSixtyFiveWithTheWaistItem) {
   EXPECT_TRUE(frm->answerButtons(27)[3]->isChecked());  // item 28, 91–105 cm → 4
   EXPECT_EQ(frm->answers().value(28), 4);
   EXPECT_EQ(frm->lblProgress->text(), QStringLiteral("已答 1/33"));
+  keepPicture(frm.get(), QStringLiteral("constitution_elderly"));
   // The standard form can still be chosen; it starts empty.
   QTest::mouseClick(frm->rbStandard, Qt::LeftButton);
   EXPECT_EQ(frm->questions().size(), 60);

@@ -101,7 +101,15 @@ TCustomerStrip::TCustomerStrip(TDMServer& dm, QWidget* popupParent, QWidget* par
   lbl9 = link(QStringLiteral("中国糖尿病风险评估表"), this, QStringLiteral("lbl9"));
   connect(lbl9, &TPanel::entered, this, [this] { setUnderline(lbl9, true); });
   connect(lbl9, &TPanel::left, this, [this] { setUnderline(lbl9, false); });
-  g->addWidget(lbl9, 2, 1, Qt::AlignLeft);
+  lblTZ = link(QStringLiteral("体质问卷"), this, QStringLiteral("lblTZ"));
+  connect(lblTZ, &TPanel::entered, this, [this] { setUnderline(lblTZ, true); });
+  connect(lblTZ, &TPanel::left, this, [this] { setUnderline(lblTZ, false); });
+  auto* links = new QHBoxLayout;
+  links->setSpacing(18);
+  links->addWidget(lbl9);
+  links->addWidget(lblTZ);
+  links->addStretch(1);
+  g->addLayout(links, 2, 1, 1, -1, Qt::AlignLeft);
   g->setColumnStretch(1, 1);
 
   connect(edtPatName, &QLineEdit::textChanged, this, [this] { edtPatNameChange(); });

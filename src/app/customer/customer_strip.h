@@ -33,6 +33,7 @@ class TCustomerStrip : public QFrame {
   TPanel* lbl3 = nullptr;    // "+选择"
   TPanel* pnlClear = nullptr;
   TPanel* lbl9 = nullptr;  // "中国糖尿病风险评估表", underlined while hovered
+  TPanel* lblTZ = nullptr;  // "体质问卷", underlined while hovered
   QFrame* pnlLst = nullptr;
   QTableWidget* sgPat = nullptr;
   TPanel* lblClosePatLst = nullptr;
