@@ -32,7 +32,7 @@ const QString kStyle = QStringLiteral(
     "QRadioButton { font-size: 14px; color: #333; }"
     "QFrame[item=\"true\"] { background: white; border: 1px solid transparent; border-radius: 4px; }"
     "QFrame[item=\"true\"][current=\"true\"] { background: #F3F8F7; border: 1px solid #037C6A; }"
-    "QPushButton { min-width: 104px; min-height: 36px; font-size: 13px; color: #333; background: #F3F6F5;"
+    "QPushButton { min-width: 104px; min-height: 40px; font-size: 12px; color: #333; background: #F3F6F5;"
     " border: 1px solid #C5D3D0; border-radius: 4px; }"
     "QPushButton:hover { border-color: #037C6A; }"
     "QPushButton:checked { color: white; background: #037C6A; border-color: #037C6A; font-weight: bold; }"
@@ -219,7 +219,10 @@ void TConstitutionFrm::buildPage() {
     buttons->setSpacing(6);
     auto* group = new QButtonGroup(row);
     for (int a = 1; a <= 5; ++a) {
-      auto* b = new QPushButton(QStringLiteral("%1 %2").arg(a).arg(captions[a - 1]), row);
+      // "没有(根本不/从来没有)" on two lines: the word, then what it means.
+      QString caption = captions[a - 1];
+      caption.replace(QLatin1Char('('), QStringLiteral("\n("));
+      auto* b = new QPushButton(QStringLiteral("%1 %2").arg(a).arg(caption), row);
       b->setObjectName(QStringLiteral("btnAnswer%1_%2").arg(place + 1).arg(a));
       b->setCheckable(true);
       b->setFocusPolicy(Qt::NoFocus);
