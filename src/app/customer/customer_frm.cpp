@@ -27,10 +27,6 @@ TCustomerFrm::TCustomerFrm(TDMServer& dm, Messages& messages, CustomerHost& host
                                 QStringLiteral("地址"),       QStringLiteral("创建日期")};
   const QList<QLabel*> head = header->labels();
   for (int i = 0; i < captions.size(); ++i) head[i]->setText(captions[i]);
-  // The age column is narrow: its four-character caption in a smaller face fits whole.
-  QFont ageFont = head[2]->font();
-  ageFont.setPixelSize(12);
-  head[2]->setFont(ageFont);
   head[2]->setToolTip(QStringLiteral("登记时填写的年龄"));
   header->lblDisease->setCursor(Qt::ArrowCursor);
   header->Label1->setText(QString());

@@ -35,8 +35,9 @@ TPatListFrame::TPatListFrame(QWidget* parent) : QFrame(parent) {
   row->setContentsMargins(10, 0, 10, 0);
   row->setSpacing(6);
   lblPatName = plainLabel(QStringLiteral("lblPatName"), 110, this);
-  lblGender = plainLabel(QStringLiteral("lblGender"), 44, this);
-  lblBirthday = plainLabel(QStringLiteral("lblBirthday"), 44, this);
+  lblGender = plainLabel(QStringLiteral("lblGender"), 36, this);
+  // Wide enough for the caption "登记年龄".
+  lblBirthday = plainLabel(QStringLiteral("lblBirthday"), 64, this);
   lblTel = plainLabel(QStringLiteral("lblTel"), 110, this);
   lblBodyType = plainLabel(QStringLiteral("lblBodyType"), 100, this);
   lblDisease = actionLabel(QStringLiteral("lblDisease"), QString(), 130, this);
