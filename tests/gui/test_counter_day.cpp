@@ -99,11 +99,13 @@ class CounterDay : public ::testing::TestWithParam<RemoteKind> {
     return out;
   }
 
-  // The printed sheet as a PDF of the test queue; empty when no test printer runs.
+  // The printed sheet as a PDF of the test queue; empty when no test printer
+  // runs. The queue turns jobs into PDFs one after another, and other test
+  // programs print at the same time: the deadline is the sheet test's.
   static QString waitForPdf(const QString& dir, const QStringList& before) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 30000) {
+    while (clock.elapsed() < 120000) {
       for (const QString& f : QDir(dir).entryList({QStringLiteral("*.pdf")}, QDir::Files)) {
         if (before.contains(f)) continue;
         QFile file(QDir(dir).filePath(f));
